@@ -1,0 +1,13 @@
+// Music synthesiser: the public entry points used by the program frame.
+#pragma once
+#include <cstdint>
+
+constexpr uint32_t musFrames = 5963776;         // stereo frames in MusBuf
+constexpr uint32_t musBytes = musFrames * 4;    // 23,855,104
+constexpr int32_t tempo = 17640;                // output bytes per tick
+
+extern int16_t MusBuf[musFrames * 2]; // interleaved, left first
+
+void genMus();   // synthesises the whole soundtrack into MusBuf
+void startmus(); // starts playback of MusBuf from position 0
+double getpos(); // playback position in ticks (bytes / tempo)
