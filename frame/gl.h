@@ -27,4 +27,3 @@
 #define GL_LINK_STATUS 0x8B82
 #endif
 
-using GLchar_ = char;

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: a normal build, a sanitizer build
+# (AddressSanitizer + UndefinedBehaviorSanitizer), and the Windows builds under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup-deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DINTRO_TESTS=ON
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON -DINTRO_TESTS=ON \
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE nosan
+
+if [ -x scripts/test-windows.sh ]; then
+  scripts/test-windows.sh
+fi
