@@ -1,0 +1,44 @@
+// The texture generator's toolbox. Every operation works on the current layer
+// of layerStack unless it names a layer; positions are unit doubles (x right,
+// y down); colours are 0xAABBGGRR.
+#pragma once
+#include "texgen/stack.h"
+#include <cstdint>
+
+// --- pixels, layers, random source ---------------------------------------------------------
+uint32_t overPixel(uint32_t dst, uint32_t src); // rgb (d*(255-a)+s*a)/255 truncated, alpha max
+void selectLayer(int index, int visible);       // current := index, its visible flag := visible
+void resetStack();                              // every layer hidden and 0, then layer 0 visible
+void fillLayer(uint32_t value);                 // every pixel := value
+void setChannel(int channel, uint8_t value);    // byte channel := value
+void copyChannel(int dst, int src);             // byte dst := byte src
+void invertChannel(int dst, int src);           // byte dst := 255 - byte src
+void blendLayer(int layer);                     // p := over(p, layer's pixel)
+void maskedBlend(int colour, int mask, int ch); // p := over(p, colour px, alpha min(a, mask.ch))
+void composeVisible();                          // outputImage := over-fold of visible layers 0..31
+uint32_t nextRandom();                          // xorshift96 step, low 16 bits of z
+double randomUnit4096();                        // (nextRandom() mod 4096) / 4096
+
+// --- noise ------------------------------------------------------------------------------
+void gradientNoise(int startFrequency);    // 0x800000 + sum trunc(256/2^o * tiling gradient noise)
+void valueNoise(double startFreq, int n);  // += round(268435455 * 0.5/2^o * hashed value noise)
+void normaliseLayer();                     // (p-lo)*0xFFFFFFFF/(hi-lo) unsigned; constant -> 0
+void gradientMap(uint32_t a, uint32_t b);  // normalise, byte k := trunc(a_k*(1-t) + b_k*t)
+void randomWalk(int walkers, int stepDiv); // per walker and r,g,b: trail raising bytes below k
+
+// --- drawing and filters -------------------------------------------------------------------
+void drawLine(double x0, double y0, double x1, double y1); // 1-px white line, scale 1023
+void drawPolyline(const double (*points)[2], int n);       // drawLine between successive points
+void strokePolyline(const double (*points)[2], int n, uint32_t colour,
+                    double r);                                                  // hard, round caps
+void glowPolyline(const double (*points)[2], int n, uint32_t colour, double r); // alpha 255*(r-d)/r
+void floodFill(double x, double y, uint32_t colour); // 4-connected equal-value region := colour
+void spreadAlpha(double r);            // alpha := max(alpha, neighbour alpha - chamfer distance)
+void shiftLayer(double dx, double dy); // circular shift by trunc(1023*d) pixels, rows then columns
+void halveLayer();                     // point-sample into the top-left quarter, rest := 0
+void doubleLayer();                    // top-left quarter enlarged by pixel doubling
+void scaleLayer(int n);                // n < 0: halve -n times; n > 0: double n times
+
+// --- text ---------------------------------------------------------------------------------
+void renderText(const char* text, uint16_t height, const char* face); // black on white, centred
+void renderSymbol(uint8_t code); // one "Webdings" character at height 1024

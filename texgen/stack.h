@@ -1,0 +1,45 @@
+// The layer stack every texture is built on, the output image, the shared
+// pseudo-random source and the per-operation scratch areas.
+#pragma once
+#include <cstdint>
+
+constexpr int TEX_SIZE = 1024;
+constexpr int PIXEL_COUNT = TEX_SIZE * TEX_SIZE;
+constexpr int LAYER_COUNT = 32;
+
+// Pixels are 0xAABBGGRR as little-endian words: memory bytes R, G, B, A.
+enum Channel : int { CH_R = 0, CH_G = 1, CH_B = 2, CH_A = 3 };
+
+struct ImageLayer {
+    uint32_t pixels[PIXEL_COUNT];
+};
+
+struct LayerStack {
+    ImageLayer layers[LAYER_COUNT];
+    uint8_t visible[LAYER_COUNT];
+    int32_t currentIndex;
+};
+
+struct Xorshift96 {
+    uint32_t x, y, z;
+};
+
+constexpr Xorshift96 XORSHIFT96_START = {123456789u, 362436069u, 521288629u};
+
+extern LayerStack layerStack;
+extern ImageLayer outputImage;
+extern Xorshift96 rng; // runs on from recipe to recipe, never reseeded
+
+inline uint32_t* currentLayer() {
+    return layerStack.layers[layerStack.currentIndex].pixels;
+}
+inline uint32_t* layerPixels(int index) {
+    return layerStack.layers[index].pixels;
+}
+
+inline uint32_t channelOf(uint32_t pixel, int channel) {
+    return (pixel >> (8 * channel)) & 0xFF;
+}
+inline uint32_t withChannel(uint32_t pixel, int channel, uint32_t value) {
+    return (pixel & ~(0xFFu << (8 * channel))) | (value << (8 * channel));
+}

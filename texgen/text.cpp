@@ -1,0 +1,12 @@
+// Text into the current layer through the platform's text service.
+#include "platform/text.h"
+#include "texgen/ops.h"
+
+void renderText(const char* text, uint16_t height, const char* face) {
+    platformRenderText(text, height, face, reinterpret_cast<uint8_t*>(currentLayer()));
+}
+
+void renderSymbol(uint8_t code) {
+    char text[2] = {char(code), 0};
+    renderText(text, 1024, "Webdings");
+}
