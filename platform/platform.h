@@ -19,7 +19,14 @@ void platformPresent();       // swap buffers (the headless backend records the 
 
 // Audio output of a 44100 Hz 16-bit stereo buffer played once from its start.
 void platformStartAudio(const void* pcm, uint32_t bytes);
-int32_t platformAudioPosition(); // bytes played since platformStartAudio
+// Bytes played since platformStartAudio (0 before it); -1 when no audio device
+// could be opened, so that the music clock can fall back to the wall clock.
+int32_t platformAudioPosition();
 
 // Process end.
 [[noreturn]] void platformExit(int code);
+
+// Process entry of the sdl and headless backends: frame/main.cpp hands the
+// command line to the backend, then runs introMain(). The win32 backend has
+// an entry of its own and does not need this.
+void platformCommandLine(int argc, char** argv);

@@ -1,0 +1,3 @@
+#include "frame/intro_state.h"
+
+IntroState intro;
