@@ -1,0 +1,84 @@
+// The music clock over a fake audio device: byte positions in ticks, and the
+// wall-clock fallback when no device plays.
+#include "platform/platform.h"
+#include "synth/synth.h"
+#include <chrono>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+int16_t MusBuf[musFrames * 2];
+
+namespace {
+
+const void* startedPcm;
+uint32_t startedBytes;
+int startCalls;
+int32_t devicePosition;
+
+} // namespace
+
+void platformStartAudio(const void* pcm, uint32_t bytes) {
+    startedPcm = pcm;
+    startedBytes = bytes;
+    ++startCalls;
+}
+
+int32_t platformAudioPosition() {
+    return devicePosition;
+}
+
+namespace {
+
+TEST(MusicClock, StartsTheWholeBufferOnceWithoutWarning) {
+    devicePosition = 0;
+    testing::internal::CaptureStderr();
+    startmus();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(startCalls, 1);
+    EXPECT_EQ(startedPcm, static_cast<const void*>(MusBuf));
+    EXPECT_EQ(startedBytes, 23855104u);
+    EXPECT_EQ(getpos(), 0.0);
+}
+
+TEST(MusicClock, ConvertsPlayedBytesToTicks) {
+    devicePosition = 0;
+    startmus();
+    devicePosition = 17640;
+    EXPECT_EQ(getpos(), 1.0);
+    devicePosition = 8820;
+    EXPECT_EQ(getpos(), 0.5);
+    devicePosition = 4;
+    EXPECT_DOUBLE_EQ(getpos(), 4.0 / 17640.0);
+    devicePosition = 23708160; // 1344 ticks: the loop's end test is strict
+    EXPECT_EQ(getpos(), 1344.0);
+    EXPECT_FALSE(static_cast<float>(getpos()) > static_cast<float>(1344u));
+    devicePosition += 5880; // one frame at 30 frames per second later
+    EXPECT_TRUE(static_cast<float>(getpos()) > static_cast<float>(1344u));
+    devicePosition = int32_t(musBytes); // the end of the buffer
+    EXPECT_NEAR(getpos(), 1352.33, 0.01);
+}
+
+// Runs last: the fallback, once taken, stays for the rest of the process.
+TEST(MusicClock, FallsBackToTheWallClockWithOneWarning) {
+    devicePosition = -1;
+    testing::internal::CaptureStderr();
+    startmus();
+    const std::string warning = testing::internal::GetCapturedStderr();
+    EXPECT_NE(warning.find("no audio device"), std::string::npos);
+    EXPECT_EQ(warning.find('\n'), warning.size() - 1) << "one line: " << warning;
+
+    const double first = getpos();
+    EXPECT_GE(first, 0.0);
+    EXPECT_LT(first, 5.0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    const double later = getpos();
+    EXPECT_GE(later - first, 1.5) << "0.15 s is 1.5 ticks";
+    EXPECT_LT(later - first, 100.0);
+
+    testing::internal::CaptureStderr();
+    (void)getpos();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the warning is given once";
+}
+
+} // namespace

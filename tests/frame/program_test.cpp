@@ -1,0 +1,231 @@
+// The whole headless program: start-up results, the loop's clocks and end,
+// Escape, missing GL entry points and a failing context. Whole runs are
+// costly (synthesis and every texture), so each test runs it once and checks
+// everything that run shows.
+#include "texgen/texgen.h"
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Run {
+    int exitCode;
+    std::string log;
+    std::string errors;
+    fs::path dir;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the program in a fresh folder of its own; the log goes to log.txt.
+Run runIntro(const std::string& name, const std::string& arguments) {
+    const fs::path dir = fs::path(FRAME_TEST_WORK_DIR) / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string command =
+        std::string(INTRO_HEADLESS) + " --log " + (dir / "log.txt").string() + " " + arguments +
+        " >" + (dir / "stdout.txt").string() + " 2>" + (dir / "stderr.txt").string();
+    const int status = std::system(command.c_str());
+    Run run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+    run.log = readFile(dir / "log.txt");
+    run.errors = readFile(dir / "stderr.txt");
+    run.dir = dir;
+    return run;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+struct FrameLine {
+    long long number;
+    double musicTime;
+    double sceneTime;
+    std::string scene;
+};
+
+std::vector<FrameLine> frameLines(const std::string& log) {
+    std::vector<FrameLine> frames;
+    for (const std::string& line : lines(log)) {
+        FrameLine f;
+        char scene[64] = {};
+        if (std::sscanf(line.c_str(), "frame %lld musicTime %lf sceneTime %lf scene %63s",
+                        &f.number, &f.musicTime, &f.sceneTime, scene) == 4) {
+            f.scene = scene;
+            frames.push_back(f);
+        }
+    }
+    return frames;
+}
+
+std::vector<int> tickLines(const std::string& log) {
+    std::vector<int> ticks;
+    for (const std::string& line : lines(log)) {
+        int tick = 0;
+        if (std::sscanf(line.c_str(), "tick %d", &tick) == 1) ticks.push_back(tick);
+    }
+    return ticks;
+}
+
+std::vector<int> oneToN(int n) {
+    std::vector<int> values;
+    for (int i = 1; i <= n; ++i)
+        values.push_back(i);
+    return values;
+}
+
+uint64_t fnv1a(const uint8_t* data, size_t size) {
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 1099511628211ull;
+    return hash;
+}
+
+std::string hex(uint64_t value) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", (unsigned long long)value);
+    return text;
+}
+
+// At 10 frames per second every frame moves the clock by exactly one tick:
+// the frame after the one read at 1344 ticks is the last.
+TEST(IntroProgram, PlaysToTheEndOnTheVirtualClock) {
+    const Run run = runIntro("full", "--size 64x36 --fps 10 --report report.txt");
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors, "") << "shaders compile, nothing to warn about";
+
+    EXPECT_EQ(tickLines(run.log), oneToN(106)) << "106 loader presents, one per tick";
+    const auto frames = frameLines(run.log);
+    ASSERT_EQ(frames.size(), 1345u) << "frames 0..1344";
+    EXPECT_EQ(run.log.find("frame 0 "), run.log.find("tick 106\n") + 9) << "ticks come first";
+    for (size_t i = 0; i < frames.size(); ++i) {
+        ASSERT_EQ(frames[i].number, (long long)i);
+        ASSERT_NEAR(frames[i].musicTime, double(float(i) / 10.0f), 1e-6) << "frame " << i;
+    }
+    EXPECT_EQ(frames[0].scene, "ScrollerScene");
+    EXPECT_EQ(frames[0].sceneTime, 0.0);
+    EXPECT_NEAR(frames.back().musicTime, 134.4, 1e-4) << "read at exactly 1344 ticks, went on";
+    EXPECT_EQ(frames.back().scene, "EndScene");
+
+    // The scene clock restarts at every timeline step and follows the music otherwise.
+    int restarts = 0;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        if (frames[i].sceneTime == 0.0) {
+            ++restarts;
+            continue;
+        }
+        ASSERT_NEAR(frames[i].sceneTime - frames[i - 1].sceneTime, 0.1, 2e-5) << "frame " << i;
+    }
+    EXPECT_EQ(restarts, 27);
+    EXPECT_EQ(frames[160].scene, "ScrollerScene") << "musicTime 16.0 is not past 16.0";
+    EXPECT_EQ(frames[161].scene, "CaptionScene");
+    EXPECT_EQ(frames[161].sceneTime, 0.0);
+
+    std::map<std::string, std::string> report;
+    std::set<int> glyphCodes;
+    std::map<int, std::string> glyphHashes;
+    for (const std::string& line : lines(readFile(run.dir.parent_path() / "full" / "report.txt"))) {
+        std::istringstream in(line);
+        std::string key, rest;
+        in >> key;
+        std::getline(in, rest);
+        if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+        if (key == "glyph") {
+            int code = 0;
+            char hash[17] = {};
+            ASSERT_EQ(std::sscanf(rest.c_str(), "%d %16s", &code, hash), 2);
+            glyphCodes.insert(code);
+            glyphHashes[code] = hash;
+        } else {
+            report[key] = rest;
+        }
+    }
+    EXPECT_EQ(report["ticks"], "106");
+    EXPECT_EQ(report["glyphs"], "81");
+    EXPECT_EQ(report["numbered"], "17");
+    std::set<int> expectedCodes = {32, 33, 39, 44, 45, 46};
+    for (int code = 48; code <= 122; ++code)
+        expectedCodes.insert(code);
+    EXPECT_EQ(glyphCodes, expectedCodes);
+
+    unsigned waves = 0, balls = 0, flight = 0, can = 0, current = 0;
+    ASSERT_EQ(std::sscanf(report["programs"].c_str(), "%u %u %u %u", &waves, &balls, &flight, &can),
+              4);
+    ASSERT_EQ(std::sscanf(report["current"].c_str(), "%u", &current), 1);
+    EXPECT_EQ((std::set<unsigned>{waves, balls, flight, can}).size(), 4u);
+    EXPECT_NE(waves, 0u);
+    EXPECT_EQ(current, waves);
+
+    // glyphs['A'] holds what the glyph recipe makes for id -65 (it reads no
+    // random numbers and no earlier layer, so a fresh build gives the same).
+    const uint8_t* glyphA = reinterpret_cast<const uint8_t*>(buildTexture(-65));
+    const std::string hashA = hex(fnv1a(glyphA, 1024 * 1024 * 4));
+    EXPECT_EQ(glyphHashes[65], hashA);
+    EXPECT_NE(glyphHashes[66], hashA);
+    EXPECT_NE(glyphHashes[97], hashA) << "lower case has a texture of its own";
+}
+
+// Escape held from the start is not looked at before the first frame; with no
+// audio device the clock falls back to the wall clock with one warning.
+TEST(IntroProgram, EscapeDuringLoadingEndsAfterTheFirstFrame) {
+    const Run run = runIntro("escape", "--size 32x18 --escape-loading --no-audio");
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(tickLines(run.log), oneToN(106));
+    const auto frames = frameLines(run.log);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].musicTime, 0.0);
+    EXPECT_EQ(frames[0].scene, "ScrollerScene");
+    EXPECT_EQ(lines(run.errors).size(), 1u) << run.errors;
+    EXPECT_NE(run.errors.find("no audio device"), std::string::npos) << run.errors;
+}
+
+// Any of the 13 names missing ends the process with -1 before the loader bar.
+TEST(IntroProgram, MissingEntryPointExitsWithMinusOne) {
+    const char* const names[] = {
+        "glCreateProgram", "glCreateShader", "glShaderSource", "glCompileShader",
+        "glAttachShader",  "glLinkProgram",  "glUseProgram",   "glGetUniformLocationARB",
+        "glUniform4fv",    "glUniform1iv",   "glUniform2f",    "glUniform1f",
+        "glActiveTexture"};
+    for (const char* name : names) {
+        const Run run = runIntro("missing", std::string("--size 16x16 --hide-entry ") + name);
+        EXPECT_EQ(run.exitCode, 255) << name;
+        EXPECT_EQ(run.log, "") << name << ": nothing presented";
+        EXPECT_EQ(run.errors, "") << name << ": no message";
+    }
+}
+
+TEST(IntroProgram, FailingContextExitsWithMinusOneAndOneLine) {
+    const Run run = runIntro("nocontext", "--size 16x16 --fail-context");
+    EXPECT_EQ(run.exitCode, 255);
+    EXPECT_EQ(run.log, "");
+    EXPECT_EQ(lines(run.errors).size(), 1u) << run.errors;
+}
+
+TEST(IntroProgram, RejectsUnknownOptions) {
+    const Run run = runIntro("usage", "--frobnicate");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.errors.find("unknown option --frobnicate"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs the SDL program under a virtual X server with the dummy audio driver,
+# holds Escape down after a few seconds and expects a normal end (exit 0).
+# Escape is ignored while loading, so holding it works whenever loading ends.
+set -uo pipefail
+program=${1:?usage: sdl_smoke.sh path/to/intro}
+if [ -z "${SMOKE_INNER:-}" ]; then
+  exec env SMOKE_INNER=1 xvfb-run -a -s "-screen 0 320x200x24" "$0" "$@"
+fi
+export SDL_AUDIODRIVER=dummy
+"$program" &
+pid=$!
+sleep 3
+xdotool keydown Escape
+for _ in $(seq 1 240); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.5
+done
+xdotool keyup Escape
+if kill -0 "$pid" 2>/dev/null; then
+  echo "intro still running after Escape" >&2
+  kill "$pid"
+  exit 1
+fi
+wait "$pid"
+code=$?
+echo "intro exit code $code"
+[ "$code" -eq 0 ]
