@@ -11,6 +11,11 @@ export SDL_AUDIODRIVER=dummy
 "$program" &
 pid=$!
 sleep 3
+if ! kill -0 "$pid" 2>/dev/null; then
+  wait "$pid"
+  echo "intro ended on its own with exit code $? before Escape" >&2
+  exit 1
+fi
 xdotool keydown Escape
 for _ in $(seq 1 240); do
   kill -0 "$pid" 2>/dev/null || break
