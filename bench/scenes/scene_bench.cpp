@@ -1,0 +1,140 @@
+// Frame time of each scene at a chosen size (1280 x 720 by default), with the
+// real textures and programs, drawn offscreen and waited for with glFinish.
+// Usage: bench_scenes [--size WxH] [--frames N] [--png DIR]
+#include "frame/gl_entries.h"
+#include "frame/intro_state.h"
+#include "scenes/scenes.h"
+#include "scenes/shaders.h"
+#include "tests/scenes/gl_harness.h"
+#include "tests/scenes/scene_textures.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct BenchScene {
+    const char* name;
+    SceneRenderer renderer;
+    double sceneTime;
+    int picture;
+    uint32_t IntroState::*program;
+};
+
+const BenchScene benchScenes[] = {
+    {"ScrollerScene", ScrollerScene, 3.0, 0, nullptr},
+    {"CaptionScene", CaptionScene, 1.0, 0, nullptr},
+    {"PictureScene", PictureScene, 1.0, 5, nullptr},
+    {"FramedShaderScene (can)", FramedShaderScene, 1.0, 0, &IntroState::canProgram},
+    {"FramedShaderScene (flight)", FramedShaderScene, 1.0, 0, &IntroState::flightProgram},
+    {"ShaderScene (waves)", ShaderScene, 1.0, 0, &IntroState::wavesProgram},
+    {"SphereScene", SphereScene, 1.0, 2, nullptr},
+    {"BallsScene", BallsScene, 3.0, 0, nullptr},
+    {"GreetingsScene", GreetingsScene, 3.0, 0, nullptr},
+    {"EndScene", EndScene, 1.0, 0, nullptr},
+};
+
+struct Options {
+    int width = 1280;
+    int height = 720;
+    int frames = 10;
+    std::string pngDir;
+};
+
+bool parse(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
+            if (std::sscanf(argv[++i], "%dx%d", &options->width, &options->height) != 2)
+                return false;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
+            options->frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--png") == 0 && hasValue) {
+            options->pngDir = argv[++i];
+        } else {
+            return false;
+        }
+    }
+    return options->width > 0 && options->height > 0 && options->frames > 0;
+}
+
+bool buildPrograms() {
+    std::string log;
+    intro.wavesProgram = buildCheckedProgram(wavesFragmentSource, &log);
+    intro.ballsProgram = buildCheckedProgram(ballsFragmentSource, &log);
+    intro.flightProgram = buildCheckedProgram(flightFragmentSource, &log);
+    intro.canProgram = buildCheckedProgram(canFragmentSource, &log);
+    if (!intro.wavesProgram || !intro.ballsProgram || !intro.flightProgram || !intro.canProgram) {
+        std::fprintf(stderr, "bench_scenes: a program failed to build:\n%s\n", log.c_str());
+        return false;
+    }
+    return true;
+}
+
+void prepare(const BenchScene& scene) {
+    intro.captionLine1 = "So I started thinking about equations";
+    intro.captionLine2 = "that will generate nice shapes.";
+    intro.pictureTexture = scene.picture;
+    intro.pictureFit = 1;
+    intro.sceneTime = scene.sceneTime;
+    if (scene.program != nullptr) intro.currentProgram = intro.*scene.program;
+}
+
+double drawOnce(const BenchScene& scene) {
+    const auto start = std::chrono::steady_clock::now();
+    resetFrame();
+    scene.renderer();
+    glFinish();
+    const std::chrono::duration<double, std::milli> elapsed =
+        std::chrono::steady_clock::now() - start;
+    return elapsed.count();
+}
+
+void measure(const BenchScene& scene, const Options& options) {
+    prepare(scene);
+    drawOnce(scene); // compiles the program's code on first use
+    std::vector<double> times;
+    for (int i = 0; i < options.frames; ++i) {
+        prepare(scene);
+        times.push_back(drawOnce(scene));
+    }
+    std::sort(times.begin(), times.end());
+    double sum = 0;
+    for (double t : times)
+        sum += t;
+    std::printf("%-28s median %8.2f ms  mean %8.2f ms  min %8.2f ms\n", scene.name,
+                times[times.size() / 2], sum / times.size(), times.front());
+    if (!options.pngDir.empty()) {
+        std::string path = options.pngDir + "/" + scene.name + ".png";
+        std::replace(path.begin(), path.end(), ' ', '_');
+        if (!writePng(readFrame(), path.c_str()))
+            std::fprintf(stderr, "bench_scenes: cannot write %s\n", path.c_str());
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parse(argc, argv, &options)) {
+        std::fprintf(stderr, "usage: bench_scenes [--size WxH] [--frames N] [--png DIR]\n");
+        return 2;
+    }
+    if (!startGl(options.width, options.height)) {
+        std::fprintf(stderr, "bench_scenes: no offscreen GL context\n");
+        return 1;
+    }
+    std::printf("renderer: %s, %dx%d, %d frames per scene\n",
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)), options.width,
+                options.height, options.frames);
+    uploadIntroTextures();
+    if (!buildPrograms()) return 1;
+    for (const BenchScene& scene : benchScenes)
+        measure(scene, options);
+    return 0;
+}
