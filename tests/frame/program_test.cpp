@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Run {
+struct ProgramRun {
     int exitCode;
     std::string log;
     std::string errors;
@@ -33,16 +33,19 @@ std::string readFile(const fs::path& path) {
     return text.str();
 }
 
-// Runs the program in a fresh folder of its own; the log goes to log.txt.
-Run runIntro(const std::string& name, const std::string& arguments) {
+// Runs the program in a fresh folder of its own; the log goes to log.txt,
+// and @DIR@ in the arguments names the folder.
+ProgramRun runIntro(const std::string& name, std::string arguments) {
     const fs::path dir = fs::path(FRAME_TEST_WORK_DIR) / name;
     fs::remove_all(dir);
     fs::create_directories(dir);
+    for (size_t at; (at = arguments.find("@DIR@")) != std::string::npos;)
+        arguments.replace(at, 5, dir.string());
     const std::string command =
         std::string(INTRO_HEADLESS) + " --log " + (dir / "log.txt").string() + " " + arguments +
         " >" + (dir / "stdout.txt").string() + " 2>" + (dir / "stderr.txt").string();
     const int status = std::system(command.c_str());
-    Run run;
+    ProgramRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
     run.log = readFile(dir / "log.txt");
     run.errors = readFile(dir / "stderr.txt");
@@ -111,7 +114,7 @@ std::string hex(uint64_t value) {
 // At 10 frames per second every frame moves the clock by exactly one tick:
 // the frame after the one read at 1344 ticks is the last.
 TEST(IntroProgram, PlaysToTheEndOnTheVirtualClock) {
-    const Run run = runIntro("full", "--size 64x36 --fps 10 --report report.txt");
+    const ProgramRun run = runIntro("full", "--size 64x36 --fps 10 --report @DIR@/report.txt");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.errors, "") << "shaders compile, nothing to warn about";
 
@@ -145,7 +148,7 @@ TEST(IntroProgram, PlaysToTheEndOnTheVirtualClock) {
     std::map<std::string, std::string> report;
     std::set<int> glyphCodes;
     std::map<int, std::string> glyphHashes;
-    for (const std::string& line : lines(readFile(run.dir.parent_path() / "full" / "report.txt"))) {
+    for (const std::string& line : lines(readFile(run.dir / "report.txt"))) {
         std::istringstream in(line);
         std::string key, rest;
         in >> key;
@@ -189,7 +192,7 @@ TEST(IntroProgram, PlaysToTheEndOnTheVirtualClock) {
 // Escape held from the start is not looked at before the first frame; with no
 // audio device the clock falls back to the wall clock with one warning.
 TEST(IntroProgram, EscapeDuringLoadingEndsAfterTheFirstFrame) {
-    const Run run = runIntro("escape", "--size 32x18 --escape-loading --no-audio");
+    const ProgramRun run = runIntro("escape", "--size 32x18 --escape-loading --no-audio");
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(tickLines(run.log), oneToN(106));
     const auto frames = frameLines(run.log);
@@ -208,7 +211,8 @@ TEST(IntroProgram, MissingEntryPointExitsWithMinusOne) {
         "glUniform4fv",    "glUniform1iv",   "glUniform2f",    "glUniform1f",
         "glActiveTexture"};
     for (const char* name : names) {
-        const Run run = runIntro("missing", std::string("--size 16x16 --hide-entry ") + name);
+        const ProgramRun run =
+            runIntro("missing", std::string("--size 16x16 --hide-entry ") + name);
         EXPECT_EQ(run.exitCode, 255) << name;
         EXPECT_EQ(run.log, "") << name << ": nothing presented";
         EXPECT_EQ(run.errors, "") << name << ": no message";
@@ -216,14 +220,14 @@ TEST(IntroProgram, MissingEntryPointExitsWithMinusOne) {
 }
 
 TEST(IntroProgram, FailingContextExitsWithMinusOneAndOneLine) {
-    const Run run = runIntro("nocontext", "--size 16x16 --fail-context");
+    const ProgramRun run = runIntro("nocontext", "--size 16x16 --fail-context");
     EXPECT_EQ(run.exitCode, 255);
     EXPECT_EQ(run.log, "");
     EXPECT_EQ(lines(run.errors).size(), 1u) << run.errors;
 }
 
 TEST(IntroProgram, RejectsUnknownOptions) {
-    const Run run = runIntro("usage", "--frobnicate");
+    const ProgramRun run = runIntro("usage", "--frobnicate");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.errors.find("unknown option --frobnicate"), std::string::npos);
 }
