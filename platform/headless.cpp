@@ -69,8 +69,8 @@ std::vector<uint8_t> pixels;
 std::FILE* logFile;
 std::FILE* rawFile;
 
-[[noreturn]] void usage(const char* problem) {
-    std::fprintf(stderr,
+[[noreturn]] void usage(const char* problem, int code = 2) {
+    std::fprintf(code ? stderr : stdout,
                  "%s\n"
                  "usage: intro_headless [options]\n"
                  "  --size WxH           screen size (1280x720)\n"
@@ -90,7 +90,7 @@ std::FILE* rawFile;
                  "  --hide-entry NAME    answer this GL entry-point name with null\n"
                  "  --fail-context       fail the GL context creation\n",
                  problem);
-    std::exit(2);
+    std::exit(code);
 }
 
 double elapsedMs() {
@@ -467,7 +467,7 @@ void platformCommandLine(int argc, char** argv) {
         } else if (option == "--fail-context") {
             options.failContext = true;
         } else if (option == "--help") {
-            usage("Renders the presentation offscreen.");
+            usage("Renders the presentation offscreen.", 0);
         } else {
             usage(("unknown option " + option).c_str());
         }
