@@ -164,7 +164,9 @@ void gradientMap(uint32_t a, uint32_t b) {
     }
 }
 
+// Branch-free steps: a direction indexes the moves, a comparison the increment.
 void randomWalk(int walkers, int stepDiv) {
+    static constexpr uint32_t stepX[4] = {1, 1023, 0, 0}, stepY[4] = {0, 0, 1, 1023};
     int n = TEX_SIZE / stepDiv;
     uint8_t* bytes = reinterpret_cast<uint8_t*>(currentLayer());
     LocalRng r = loadRng();
@@ -172,24 +174,14 @@ void randomWalk(int walkers, int stepDiv) {
         for (int ch = 0; ch < 3; ++ch) {
             uint32_t x = r.next() % 1024;
             uint32_t y = r.next() % 1024;
+            uint8_t* plane = bytes + ch;
             for (uint32_t k = 255; k >= 1; --k) {
                 for (int s = 0; s < n; ++s) {
-                    switch (r.next() % 4) {
-                    case 0:
-                        x = (x + 1) & 1023;
-                        break;
-                    case 1:
-                        x = (x + 1023) & 1023;
-                        break;
-                    case 2:
-                        y = (y + 1) & 1023;
-                        break;
-                    default:
-                        y = (y + 1023) & 1023;
-                        break;
-                    }
-                    uint8_t& b = bytes[(y * TEX_SIZE + x) * 4 + ch];
-                    b += uint8_t(uint32_t(b) + 1 < k);
+                    uint32_t d = r.next() & 3;
+                    x = (x + stepX[d]) & 1023;
+                    y = (y + stepY[d]) & 1023;
+                    uint8_t& b = plane[(y * TEX_SIZE + x) * 4];
+                    b = uint8_t(b + (uint32_t(b) + 1 < k));
                 }
             }
         }

@@ -6,7 +6,19 @@
 #include <cstdint>
 
 // --- pixels, layers, random source ---------------------------------------------------------
-uint32_t overPixel(uint32_t dst, uint32_t src); // rgb (d*(255-a)+s*a)/255 truncated, alpha max
+inline uint32_t div255(uint32_t x) {
+    return (x + 1 + (x >> 8)) >> 8;
+} // x / 255 for x <= 65025
+// src over dst: rgb (d*(255-a) + s*a) / 255 truncated, alpha max(dst alpha, a)
+inline uint32_t overPixel(uint32_t dst, uint32_t src) {
+    uint32_t a = src >> 24, ia = 255 - a, da = dst >> 24;
+    uint32_t r = div255((dst & 255) * ia + (src & 255) * a);
+    uint32_t g = div255((dst >> 8 & 255) * ia + (src >> 8 & 255) * a);
+    uint32_t b = div255((dst >> 16 & 255) * ia + (src >> 16 & 255) * a);
+    return r | g << 8 | b << 16 | (da > a ? da : a) << 24;
+}
+void overSpan(uint32_t* dst, const uint32_t* src, int n); // dst[i] := over(dst[i], src[i])
+void maskedOverSpan(uint32_t* dst, const uint32_t* src, const uint32_t* mask, int ch, int n);
 void selectLayer(int index, int visible);       // current := index, its visible flag := visible
 void resetStack();                              // every layer hidden and 0, then layer 0 visible
 void fillLayer(uint32_t value);                 // every pixel := value

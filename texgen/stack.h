@@ -18,6 +18,9 @@ struct LayerStack {
     ImageLayer layers[LAYER_COUNT];
     uint8_t visible[LAYER_COUNT];
     int32_t currentIndex;
+    // Selected since last cleared (layers are written only as the current
+    // layer); resetStack clears just these.
+    uint8_t touched[LAYER_COUNT];
 };
 
 struct Xorshift96 {
