@@ -2,9 +2,9 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t musFrames = 5963776;         // stereo frames in MusBuf
-constexpr uint32_t musBytes = musFrames * 4;    // 23,855,104
-constexpr int32_t tempo = 17640;                // output bytes per tick
+constexpr uint32_t musFrames = 5963776;      // stereo frames in MusBuf
+constexpr uint32_t musBytes = musFrames * 4; // 23,855,104
+constexpr int32_t tempo = 17640;             // output bytes per tick
 
 extern int16_t MusBuf[musFrames * 2]; // interleaved, left first
 

@@ -1,0 +1,99 @@
+#include "synth/genmus.h"
+#include "platform/thread.h"
+#include "synth/fpmath.h"
+#include "synth/song.h"
+#include "synth/synth.h"
+#include "synth/wforms.h"
+#include <cfenv>
+#include <cstring>
+
+alignas(64) int16_t MusBuf[musFrames * 2];
+SongLayout songLayout;
+WorkerState vars[2];
+
+namespace {
+
+LayerPath musLayerPath = LayerPath::scalar;
+
+void convertChannel(const WorkerState& ws) {
+    int16_t* out = MusBuf + ws.worker / 2;
+    for (uint32_t f = 0; f < musFrames; ++f)
+        out[2 * f] = busToPcm(ws.mixBus[f]);
+}
+
+} // namespace
+
+int16_t busToPcm(float value) {
+    double x = value;
+    if (x > 1.0) x = 1.0;
+    if (x < -1.0) x = -1.0;
+    if (x != x) x = 0.0;
+    return int16_t(roundEven(x * double(finalamp)));
+}
+
+void renderInstrument(WorkerState& ws, const SongLayout& song, uint32_t index, LayerPath path) {
+    const InstrumentInfo& inst = song.instruments[index];
+    ws.params = inst.params;
+    ws.sampleTable[0] = ws.sampleStore;
+    uint32_t number = 0;
+    for (uint32_t g = 0; g < inst.groupCount; ++g) {
+        const PitchGroupInfo& group = song.groups[inst.firstGroup + g];
+        renderLayers(ws, group, path);
+        for (uint32_t k = 0; k < group.sampleCount; ++k, ++number) {
+            const NoteSampleInfo& note = song.samples[group.firstSample + k];
+            uint32_t n = renderEnvelope(ws, note);
+            float* out = ws.sampleStore + note.storeOffset;
+            decimate(envelopeBuffer(ws), n, ws.params.gain, out);
+            ws.sampleTable[number + 1] = out + note.frames;
+        }
+    }
+}
+
+void mixInstrument(WorkerState& ws, const SongLayout& song, uint32_t index) {
+    const InstrumentInfo& inst = song.instruments[index];
+    for (uint32_t e = 0; e < inst.eventCount; ++e) {
+        const EventInfo& event = song.events[inst.firstEvent + e];
+        const float* from = ws.sampleTable[event.sample];
+        const float* to = ws.sampleTable[event.sample + 1];
+        float* bus = ws.mixBus + event.frame;
+        for (ptrdiff_t j = 0; j < to - from; ++j)
+            bus[j] += from[j];
+    }
+}
+
+void genWorker(int32_t w) {
+    std::fesetenv(FE_DFL_ENV);
+    WorkerState& ws = vars[w / 2];
+    ws.worker = w;
+    ws.layerSamples = 0;
+    std::memset(ws.mixBus, 0, sizeof ws.mixBus);
+    for (uint32_t i = 0; i < songLayout.instrumentCount; ++i) {
+        renderInstrument(ws, songLayout, i, musLayerPath);
+        mixInstrument(ws, songLayout, i);
+    }
+    convertChannel(ws);
+}
+
+void genMusUsing(LayerPath path) {
+    decodeSong(songStreams(), songLayout);
+    if (songLayout.error != SynthError::none) {
+        std::memset(MusBuf, 0, sizeof MusBuf);
+        return;
+    }
+    musLayerPath = layerPathAvailable(path) ? path : LayerPath::scalar;
+    buildWaveforms();
+    ThreadHandle left = platformStartThread(genWorker, 0);
+    genWorker(2);
+    if (left.opaque)
+        platformJoinThread(left);
+    else
+        genWorker(0); // no thread: render the left channel here
+}
+
+void genMus() {
+    genMusUsing(bestLayerPath());
+}
+
+SynthError musError() {
+    return songLayout.error;
+}

@@ -1,0 +1,111 @@
+#include "synth/voice.h"
+#include "synth/fpmath.h"
+#include "synth/song.h"
+#include "synth/wforms.h"
+#include <cmath>
+#include <cstring>
+
+int16_t layerRandom(uint32_t& state) {
+    int16_t value = int16_t(uint16_t(state & 0xFFFFu));
+    uint32_t turn = state & 31u;
+    uint32_t rotated = turn == 0 ? state : (state >> turn) | (state << (32u - turn));
+    state = rotated - 1u;
+    return value;
+}
+
+void startLayer(WorkerState& ws, double step) {
+    const InstrumentParams& p = ws.params;
+    double r1 = layerRandom(ws.random);
+    double r2 = layerRandom(ws.random);
+    double r3 = layerRandom(ws.random);
+    double cd = p.carrierDetune, md = p.modulatorDetune;
+    LayerVars& v = ws.vars;
+    v.carrierStep = step + r1 * (cd * cd);
+    v.modulatorStep = step + r2 * (md * md);
+    v.depthNow = r3 * double(p.depthSpread) + double(p.depth);
+    v.carrierRatio = exp2Portable(p.carrierSweep);
+    v.modulatorRatio = exp2Portable(p.modulatorSweep);
+    v.carrierRatioFactor = exp2Portable(p.carrierSweepRate);
+    v.modulatorRatioFactor = exp2Portable(p.modulatorSweepRate);
+    v.depthFactor = exp2Portable(p.depthDecay);
+    v.driveFactor = exp2Portable(p.drive);
+    v.attackFactor = exp2Portable(p.attackTime);
+    v.decayFactor = exp2Portable(p.decayTime);
+    v.releaseFactor = exp2Portable(p.releaseTime);
+}
+
+void mklayer(WorkerState& ws, double step, uint32_t samples) {
+    startLayer(ws, step);
+    LayerVars& v = ws.vars;
+    const float* carrier = wforms + uint32_t(ws.params.carrierWave) * waveTableSize;
+    const float* modulator = wforms + uint32_t(ws.params.modulatorWave) * waveTableSize;
+    double pc = 0, pm = 0;
+    double depth = v.depthNow, cr = v.carrierRatio, mr = v.modulatorRatio;
+    float* out = ws.layerBuffer;
+    for (uint32_t k = 0; k < samples; ++k) {
+        double qm = modulator[roundLow16(pm)];
+        float qc = carrier[roundLow16(pc + depth * qm)];
+        pc += v.carrierStep * cr;
+        pm += v.modulatorStep * mr;
+        depth = (depth + 1.0) - 1.0;
+        cr = 1.0 + (cr - 1.0) * v.carrierRatioFactor;
+        mr = 1.0 + (mr - 1.0) * v.modulatorRatioFactor;
+        depth = depth * v.depthFactor;
+        out[k] += qc;
+    }
+    v.depthNow = depth;
+    v.carrierRatio = cr;
+    v.modulatorRatio = mr;
+}
+
+void renderLayers(WorkerState& ws, const PitchGroupInfo& group, LayerPath path) {
+    ws.random = 6021u * uint32_t(ws.worker) + ws.params.seed;
+    std::memset(ws.layerBuffer, 0, layerClearSize * sizeof(float));
+    if (path == LayerPath::scalar || !layerPathAvailable(path)) {
+        for (int32_t l = 0; l < ws.params.layerCount; ++l)
+            mklayer(ws, group.step, group.layerSamples);
+    } else {
+        renderLayersBatched(ws, group, path);
+    }
+    ws.layerSamples += uint64_t(ws.params.layerCount) * group.layerSamples;
+}
+
+void adsr(WorkerState& ws, EnvelopeState& env, double target, uint32_t length) {
+    const double drive = ws.vars.driveFactor;
+    const double slope = (target - env.level) / double(length);
+    const float* in = ws.layerBuffer;
+    float* out = envelopeBuffer(ws);
+    double v = env.level;
+    for (uint32_t n = 0; n < length; ++n) {
+        uint32_t i = env.at + n;
+        double s = double(in[i]) * env.amplitude * v;
+        double y = s * std::sqrt(drive / (1.0 + (drive - 1.0) * (s * s)));
+        out[i] = float(y);
+        v += slope;
+    }
+    env.level = v;
+    env.at += length;
+}
+
+uint32_t renderEnvelope(WorkerState& ws, const NoteSampleInfo& note) {
+    EnvelopeState env{(double(note.velocity) * double(velfac)) / double(ws.params.layerCount), 0.0,
+                      0};
+    double sustainLevel = ws.params.sustainLevel;
+    adsr(ws, env, 1.0, note.attack);
+    adsr(ws, env, sustainLevel, note.decay);
+    if (note.sustain > 0) adsr(ws, env, sustainLevel, note.sustain);
+    adsr(ws, env, 0.0, note.release);
+    adsr(ws, env, 0.0, uint32_t(finalamp));
+    return env.at;
+}
+
+void decimate(const float* envelope, uint32_t n, float gain, float* out) {
+    uint32_t frames = (n + 3) / 4;
+    for (uint32_t m = 0; m < frames; ++m) {
+        const float* window = envelope + 4 * ptrdiff_t(m) - (resampTaps - 1);
+        double sum = 0.0;
+        for (int j = 0; j < resampTaps; ++j)
+            sum += double(resamp[j]) * double(window[j]);
+        out[m] = float(sum * double(gain));
+    }
+}
