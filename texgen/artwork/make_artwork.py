@@ -23,6 +23,9 @@ Source syntax (one statement per line, '#' starts a comment):
     name: loop P P ...             closed smooth curve through the points
     name: ellipse CX,CY RX,RY [A0 A1]  arc in degrees (0 = right, 90 = down)
     name: rect X0,Y0 X1,Y1         closed rectangle
+    name: glyph C X,Y H            handwritten character C, box top-left X,Y, height H
+    name: cloud CX,CY RX,RY K D    closed cloud outline with K bumps of depth D
+    name: tube W0 W1 P P ...       closed outline of a band around a smooth line
     copy DX,DY                     sketch only: the layer appears again shifted
     seed X,Y COLOUR                sketch only: a flood seed (source coordinates)
     caption "TEXT" H DX DY         sketch only: a caption line and its shift
@@ -125,6 +128,76 @@ def by_arc_length(dense, n):
         out.append((a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t))
     return out
 
+# Single-stroke handwriting: each glyph is one pen path in a box 0.6 wide and
+# 1 high (y down, baseline at 1); "curve" glyphs are smoothed, "poly" ones kept.
+GLYPHS = {
+    "a": ("curve", [(0.5, 0.5), (0.28, 0.45), (0.08, 0.7), (0.25, 0.98), (0.48, 0.78), (0.5, 0.5), (0.52, 0.9), (0.62, 1.0)]),
+    "b": ("curve", [(0.12, 0.0), (0.1, 0.5), (0.1, 1.0), (0.12, 0.7), (0.35, 0.47), (0.55, 0.72), (0.35, 1.0), (0.12, 0.9)]),
+    "c": ("curve", [(0.55, 0.5), (0.3, 0.42), (0.08, 0.7), (0.3, 0.98), (0.58, 0.9)]),
+    "d": ("curve", [(0.5, 0.62), (0.27, 0.45), (0.06, 0.72), (0.27, 1.0), (0.5, 0.82), (0.52, 0.3), (0.5, 0.0)]),
+    "e": ("curve", [(0.1, 0.72), (0.55, 0.66), (0.38, 0.44), (0.1, 0.6), (0.15, 0.95), (0.58, 0.92)]),
+    "i": ("poly", [(0.3, 0.5), (0.3, 1.0)]),
+    "n": ("curve", [(0.08, 0.45), (0.1, 0.75), (0.1, 1.0), (0.14, 0.6), (0.35, 0.45), (0.5, 0.6), (0.5, 1.0)]),
+    "x": ("poly", [(0.05, 0.45), (0.55, 1.0), (0.3, 0.725), (0.55, 0.45), (0.05, 1.0)]),
+    "p": ("poly", [(0.12, 1.0), (0.2, 0.43), (0.65, 0.42), (0.45, 0.42), (0.47, 0.95), (0.58, 1.0)]),
+    "0": ("curve", [(0.32, 0.0), (0.06, 0.45), (0.3, 1.0), (0.56, 0.5), (0.32, 0.0), (0.2, 0.08)]),
+    "1": ("poly", [(0.1, 0.25), (0.35, 0.0), (0.35, 1.0)]),
+    "2": ("curve", [(0.06, 0.25), (0.3, 0.02), (0.55, 0.2), (0.45, 0.5), (0.06, 1.0), (0.6, 0.98)]),
+    "3": ("curve", [(0.05, 0.1), (0.3, 0.0), (0.5, 0.2), (0.25, 0.45), (0.55, 0.7), (0.3, 1.0), (0.0, 0.9)]),
+    "4": ("poly", [(0.45, 1.0), (0.45, 0.0), (0.0, 0.7), (0.6, 0.7)]),
+    "6": ("curve", [(0.5, 0.05), (0.2, 0.2), (0.05, 0.7), (0.3, 1.0), (0.55, 0.75), (0.3, 0.5), (0.07, 0.7)]),
+    "+": ("poly", [(0.3, 0.3), (0.3, 0.9), (0.3, 0.6), (0.0, 0.6), (0.6, 0.6)]),
+    "=": ("poly", [(0.0, 0.52), (0.6, 0.5)]),
+    "_": ("poly", [(0.0, 0.76), (0.6, 0.74)]),
+    "-": ("poly", [(0.05, 0.64), (0.55, 0.62)]),
+    "~": ("curve", [(0.0, 0.6), (0.15, 0.5), (0.3, 0.6), (0.45, 0.65), (0.6, 0.54)]),
+    "/": ("poly", [(0.5, 0.0), (0.05, 1.0)]),
+    ".": ("poly", [(0.27, 0.94), (0.33, 1.0)]),
+    "S": ("poly", [(0.62, 0.1), (0.55, 0.0), (0.0, 0.0), (0.35, 0.5), (0.0, 1.0), (0.6, 1.0), (0.65, 0.9)]),
+    "I": ("curve", [(0.6, -0.05), (0.45, -0.1), (0.32, 0.2), (0.28, 0.8), (0.15, 1.1), (0.0, 1.02)]),
+    "r": ("poly", [(0.0, 0.55), (0.1, 0.6), (0.2, 1.0), (0.45, 0.0), (0.7, 0.0)]),
+}
+
+
+def glyph_shape(args, n):
+    kind, pts = GLYPHS[args[0]]
+    (ox, oy), h = parse_point(args[1]), float(args[2])
+    pts = [(ox + x * h, oy + y * h) for x, y in pts]
+    if kind == "poly" and n >= len(pts):
+        return subdivide(pts, n)
+    dense = catmull_rom(pts, False) if kind == "curve" else subdivide(pts, len(pts) * 40)
+    return by_arc_length(dense, n)
+
+
+def cloud_shape(args, n):
+    """Closed scalloped outline: an ellipse with `bumps` outward arcs."""
+    (cx, cy), (rx, ry) = parse_point(args[0]), parse_point(args[1])
+    bumps, depth = int(args[2]), float(args[3])
+    out = []
+    for j in range(n):
+        t = j / (n - 1)
+        a = 2 * math.pi * t
+        k = 1 + depth * abs(math.sin(bumps * a / 2))
+        out.append((cx + rx * k * math.cos(a), cy + ry * k * math.sin(a)))
+    out[-1] = out[0]
+    return out
+
+
+def tube_shape(args, n):
+    """Closed outline of a band of width W0..W1 around a smooth centre line."""
+    w0, w1 = float(args[0]), float(args[1])
+    centre = by_arc_length(catmull_rom([parse_point(a) for a in args[2:]], False), 400)
+    left, right = [], []
+    for i, p in enumerate(centre):
+        a, b = centre[max(i - 1, 0)], centre[min(i + 1, len(centre) - 1)]
+        dx, dy = b[0] - a[0], b[1] - a[1]
+        d = math.hypot(dx, dy) or 1
+        w = (w0 + (w1 - w0) * i / (len(centre) - 1)) / 2
+        left.append((p[0] - dy / d * w, p[1] + dx / d * w))
+        right.append((p[0] + dy / d * w, p[1] - dx / d * w))
+    ring = left + right[::-1] + [left[0]]
+    return by_arc_length(ring, n)
+
 
 def make_shape(kind, args, n):
     if kind == "dot":
@@ -136,6 +209,12 @@ def make_shape(kind, args, n):
     if kind in ("curve", "loop"):
         pts = [parse_point(a) for a in args]
         return by_arc_length(catmull_rom(pts, kind == "loop"), n)
+    if kind == "glyph":
+        return glyph_shape(args, n)
+    if kind == "cloud":
+        return cloud_shape(args, n)
+    if kind == "tube":
+        return tube_shape(args, n)
     if kind == "rect":
         (x0, y0), (x1, y1) = parse_point(args[0]), parse_point(args[1])
         return subdivide([(x0, y0), (x1, y0), (x1, y1), (x0, y1), (x0, y0)], n)
@@ -173,11 +252,27 @@ def shift_pixels(d):
     return int(1023 * d)  # truncation toward zero
 
 
+def old_points(recipe, steps):
+    """The points the current table holds for a picture that has no source yet."""
+    values = re.findall(r"\{([-\d.]+), ([-\d.]+)\}", TABLE.read_text())
+    start = sum(s[2] for s in steps if s[0] < recipe)
+    shapes, k = [], start
+    for r, kind, count, radius in steps:
+        if r == recipe:
+            src = [(float(x), float(y)) for x, y in values[k : k + count]]
+            shapes.append(("old", kind, count, radius, src, Placement(), "old table"))
+            k += count
+    return shapes, []
+
+
 def load_recipe(recipe, steps):
     path = HERE / ("recipe%02d.art" % recipe)
     mine = [s for s in steps if s[0] == recipe]
+    if not path.exists():
+        return old_points(recipe, steps)
     shapes, sketch = [], []
     place = Placement()
+    layer_start = 0
     for lineno, raw in enumerate(path.read_text().splitlines(), 1):
         line = raw.split("#", 1)[0].strip()
         if not line:
@@ -198,6 +293,7 @@ def load_recipe(recipe, steps):
             words = line.split()
             if words[0] == "place":
                 place = Placement()
+                layer_start = len(shapes)
                 for w in words[1:]:
                     key, val = w.split("=")
                     if key == "halve":
@@ -214,7 +310,7 @@ def load_recipe(recipe, steps):
                 place.sx, place.sy = s[0], s[1] if len(s) > 1 else abs(s[0])
             elif words[0] == "copy":
                 dx, dy = parse_point(words[1])
-                sketch.append(("copy", len(shapes), dx, dy))
+                sketch.append(("copy", layer_start, len(shapes), dx, dy))
             elif words[0] == "seed":
                 sketch.append(("seed", place.source_to_final(parse_point(words[1])), words[2]))
             elif words[0] == "caption":
@@ -281,8 +377,8 @@ def sketch_recipe(recipe, shapes, sketch, folder):
         body += shape_svg(sh, px)
     for item in sketch:
         if item[0] == "copy":
-            _, upto, dx, dy = item
-            for sh in shapes[:upto]:
+            _, first, upto, dx, dy = item
+            for sh in shapes[first:upto]:
                 body += shape_svg(sh, px, shift_pixels(dx), shift_pixels(dy))
         elif item[0] == "seed":
             (x, y), col = item[1], item[2]
@@ -323,7 +419,7 @@ def shape_svg(sh, px, cdx=0, cdy=0):
 
 def svg_poly(pts, col, width, opacity):
     d = " ".join("%.1f,%.1f" % p for p in pts)
-    return ('<polyline points="%s" fill="none" stroke="%s" stroke-width="%.2f" opacity="%.2f" '
+    return ('<polyline points="%s" fill="none" fill-opacity="0" stroke="%s" stroke-width="%.2f" opacity="%.2f" '
             'stroke-linecap="round" stroke-linejoin="round"/>' % (d, col, max(width, 1.0), opacity))
 
 
