@@ -52,9 +52,18 @@ inline __m128i over4(__m128i d, __m128i s) {
 void overSpan(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
 #if defined(__SSE2__)
+    const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
     for (; i + 4 <= n; i += 4) {
-        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        // Transparent sources leave dst as it is; opaque ones replace it.
+        int opaque = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, alpha), alpha));
+        int clear = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, alpha), _mm_setzero_si128()));
+        if (clear == 0xFFFF) continue;
+        if (opaque == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+            continue;
+        }
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), over4(d, s));
     }
 #endif
