@@ -160,10 +160,8 @@ void drawLine(const LoadedFace& f, const char* text, uint16_t height, uint8_t* c
 } // namespace
 
 void platformRenderText(const char* text, uint16_t height, const char* face, uint8_t* canvas) {
-    for (long i = 0; i < long(CANVAS) * CANVAS; ++i) {
-        canvas[4 * i] = canvas[4 * i + 1] = canvas[4 * i + 2] = 255;
-        canvas[4 * i + 3] = 0;
-    }
+    const uint8_t white[4] = {255, 255, 255, 0};
+    for (long i = 0; i < long(CANVAS) * CANVAS; ++i) std::memcpy(canvas + 4 * i, white, 4);
     start();
     const LoadedFace* f = loadFace(face);
     if (f->face && height > 0) drawLine(*f, text, height, canvas);

@@ -12,9 +12,6 @@ double hashTable[256];
 double fade(double t) {
     return t * t * t * (6 * t * t - 15 * t + 10);
 }
-double fadeLerp(double a, double b, double t) {
-    return a + (b - a) * fade(t);
-}
 
 // The generator state in registers for the tight loops; written back by storeRng.
 struct LocalRng {
@@ -42,50 +39,98 @@ float gradientComponent(uint32_t r) {
     return float(r % 32768) / 16384.0f - 1.0f;
 }
 
+// Candidate vectors are consecutive pairs of random values, accepted when
+// 0.125 <= gx^2 + gy^2 <= 1. Field entry e is the e-th accepted candidate.
+struct Candidate {
+    float gx, gy, q;
+};
+
+constexpr int CANDIDATE_BLOCK = 4096;
+
+// Fills block with the next count candidates and packs the accepted ones to
+// its front, in order; returns how many were accepted.
+int acceptCandidates(LocalRng& r, Candidate* block, int count) {
+    int accepted = 0;
+    for (int i = 0; i < count; ++i) {
+        float gx = gradientComponent(r.next());
+        float gy = gradientComponent(r.next());
+        float q = gx * gx + gy * gy;
+        block[accepted] = {gx, gy, q};
+        accepted += !(q > 1.0f || q < 0.125f);
+    }
+    return accepted;
+}
+
+void storeEntry(int index, const Candidate& c, int f) {
+    if ((index & 1023) < f && (index >> 10) < f) {
+        gradientField[index][0] = c.gx / c.q;
+        gradientField[index][1] = c.gy / c.q;
+    }
+}
+
 // Draws a gradient vector for every entry, in entry order, keeping those of
 // the f x f lattice the octave reads.
 void regenerateField(int f) {
+    static Candidate block[CANDIDATE_BLOCK];
     LocalRng r = loadRng();
-    for (int index = 0; index < PIXEL_COUNT; ++index) {
-        float gx, gy, q;
-        do {
-            gx = gradientComponent(r.next());
-            gy = gradientComponent(r.next());
-            q = gx * gx + gy * gy;
-        } while (q > 1.0f || q < 0.125f);
-        if ((index & 1023) < f && (index >> 10) < f) {
-            gradientField[index][0] = gx / q;
-            gradientField[index][1] = gy / q;
-        }
+    int index = 0;
+    // Whole blocks while they surely end before the last entry (every block
+    // accepts at most its size), then one candidate at a time.
+    while (PIXEL_COUNT - index >= CANDIDATE_BLOCK) {
+        int accepted = acceptCandidates(r, block, CANDIDATE_BLOCK);
+        for (int k = 0; k < accepted; ++k)
+            storeEntry(index + k, block[k], f);
+        index += accepted;
+    }
+    while (index < PIXEL_COUNT) {
+        if (acceptCandidates(r, block, 1) == 1) storeEntry(index++, block[0], f);
     }
     storeRng(r);
 }
 
-float corner(float fx, float fy, int a, int b, int f) {
-    const float* g = gradientField[(a % f) + 1024 * (b % f)];
-    return (fx - float(a)) * g[0] + (fy - float(b)) * g[1];
+// Lattice indices and offsets of every column (or row) at frequency f.
+struct GradientAxis {
+    int cell0[TEX_SIZE], cell1[TEX_SIZE]; // lattice corner a mod f and (a + 1) mod f
+    float d0[TEX_SIZE], d1[TEX_SIZE];     // position minus a and minus a + 1
+    double fade[TEX_SIZE];
+};
+
+void gradientAxis(GradientAxis& axis, int f) {
+    for (int v = 0; v < TEX_SIZE; ++v) {
+        float pos = float(v * f) / 1024.0f;
+        int a = int(pos);
+        axis.cell0[v] = a % f;
+        axis.cell1[v] = (a + 1) % f;
+        axis.d0[v] = pos - float(a);
+        axis.d1[v] = pos - float(a + 1);
+        axis.fade[v] = fade(double(pos - float(a)));
+    }
+}
+
+float dot(const float* g, float dx, float dy) {
+    return dx * g[0] + dy * g[1];
 }
 
 void addGradientOctave(int f, float amplitude) {
-    static double fadeX[TEX_SIZE];
-    for (int x = 0; x < TEX_SIZE; ++x) {
-        float fx = float(x * f) / 1024.0f;
-        fadeX[x] = fade(double(fx - float(int(fx))));
-    }
+    static GradientAxis across, down;
+    gradientAxis(across, f);
+    gradientAxis(down, f);
     uint32_t* p = currentLayer();
     for (int y = 0; y < TEX_SIZE; ++y) {
-        float fy = float(y * f) / 1024.0f;
-        int iy = int(fy);
-        double fadeY = fade(double(fy - float(iy)));
+        const float(*upper)[2] = gradientField + 1024 * down.cell0[y];
+        const float(*lower)[2] = gradientField + 1024 * down.cell1[y];
+        float dy0 = down.d0[y], dy1 = down.d1[y];
+        double ty = down.fade[y];
         uint32_t* row = p + y * TEX_SIZE;
         for (int x = 0; x < TEX_SIZE; ++x) {
-            float fx = float(x * f) / 1024.0f;
-            int ix = int(fx);
-            double c00 = corner(fx, fy, ix, iy, f), c10 = corner(fx, fy, ix + 1, iy, f);
-            double c01 = corner(fx, fy, ix, iy + 1, f), c11 = corner(fx, fy, ix + 1, iy + 1, f);
-            double top = float(c00 + (c10 - c00) * fadeX[x]);
-            double bottom = float(c01 + (c11 - c01) * fadeX[x]);
-            float v = float(top + (bottom - top) * fadeY);
+            int a0 = across.cell0[x], a1 = across.cell1[x];
+            float dx0 = across.d0[x], dx1 = across.d1[x];
+            double c00 = dot(upper[a0], dx0, dy0), c10 = dot(upper[a1], dx1, dy0);
+            double c01 = dot(lower[a0], dx0, dy1), c11 = dot(lower[a1], dx1, dy1);
+            double tx = across.fade[x];
+            double top = float(c00 + (c10 - c00) * tx);
+            double bottom = float(c01 + (c11 - c01) * tx);
+            float v = float(top + (bottom - top) * ty);
             row[x] += uint32_t(int32_t(v * amplitude));
         }
     }
@@ -103,32 +148,63 @@ void gradientNoise(int startFrequency) {
     }
 }
 
+namespace {
+
+// Lattice cell and smoothed fraction of every column or row at one frequency.
+struct ValueAxis {
+    int cell[TEX_SIZE];
+    double fade[TEX_SIZE];
+};
+
+void valueAxis(ValueAxis& axis, double freq) {
+    for (int v = 0; v < TEX_SIZE; ++v) {
+        double u = v * freq / 1024;
+        double whole = std::floor(u);
+        axis.cell[v] = int(whole);
+        axis.fade[v] = fade(u - whole);
+    }
+}
+
+// Row offset of the hash: trunc(255 * T[a mod 256]).
+int hashOffset(int a) {
+    return int(255 * hashTable[a & 255]);
+}
+
+void addValueOctave(double freq, double weight) {
+    static ValueAxis across, down;
+    static int offset0[TEX_SIZE], offset1[TEX_SIZE];
+    valueAxis(across, freq);
+    valueAxis(down, freq);
+    for (int x = 0; x < TEX_SIZE; ++x) {
+        offset0[x] = hashOffset(across.cell[x]);
+        offset1[x] = hashOffset(across.cell[x] + 1);
+    }
+    uint32_t* p = currentLayer();
+    for (int y = 0; y < TEX_SIZE; ++y) {
+        int iy = down.cell[y];
+        double ty = down.fade[y];
+        uint32_t* row = p + y * TEX_SIZE;
+        for (int x = 0; x < TEX_SIZE; ++x) {
+            double h00 = hashTable[(iy + offset0[x]) & 255];
+            double h01 = hashTable[(iy + 1 + offset0[x]) & 255];
+            double h10 = hashTable[(iy + offset1[x]) & 255];
+            double h11 = hashTable[(iy + 1 + offset1[x]) & 255];
+            double left = h00 + (h01 - h00) * ty, right = h10 + (h11 - h10) * ty;
+            double v = left + (right - left) * across.fade[x];
+            row[x] += uint32_t(int32_t(std::nearbyint(268435455 * v * weight)));
+        }
+    }
+}
+
+} // namespace
+
+// Hashed value noise, H(a, b) = T[(b + trunc(255 T[a])) mod 256]; it does not tile.
 void valueNoise(double startFreq, int n) {
     double weight = 0.5, freq = startFreq;
-    uint32_t* p = currentLayer();
     for (int octave = 0; octave < n; ++octave) {
         for (double& t : hashTable)
             t = randomUnit4096();
-        auto hash = [](long a, long b) {
-            long h = long(255 * hashTable[((a % 256) + 256) % 256]);
-            return hashTable[(((b + h) % 256) + 256) % 256];
-        };
-        for (int x = 0; x < TEX_SIZE; ++x) {
-            double u = x * freq / 1024;
-            double ixd = std::floor(u);
-            double tx = u - ixd;
-            long ix = long(ixd);
-            for (int y = 0; y < TEX_SIZE; ++y) {
-                double w = y * freq / 1024;
-                double iyd = std::floor(w);
-                double ty = w - iyd;
-                long iy = long(iyd);
-                double left = fadeLerp(hash(ix, iy), hash(ix, iy + 1), ty);
-                double right = fadeLerp(hash(ix + 1, iy), hash(ix + 1, iy + 1), ty);
-                double v = fadeLerp(left, right, tx);
-                p[y * TEX_SIZE + x] += uint32_t(int32_t(std::nearbyint(268435455 * v * weight)));
-            }
-        }
+        addValueOctave(freq, weight);
         weight /= 2;
         freq *= 2;
     }
