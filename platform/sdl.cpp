@@ -1,7 +1,8 @@
 // SDL backend: a borderless full-screen window at the desktop resolution with
 // a double-buffered compatibility GL context, the soundtrack played once
 // through the default audio device, Escape from the keyboard state. Closing
-// the window, SIGINT and SIGTERM end the run like Escape.
+// the window, SIGINT and SIGTERM end the run like Escape (a signal during
+// loading ends it at once).
 #define SDL_MAIN_HANDLED
 #include "platform/platform.h"
 #include <SDL.h>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -21,9 +23,13 @@ std::atomic<uint32_t> audioConsumed;
 bool audioMissing;
 
 volatile std::sig_atomic_t signalled;
+volatile std::sig_atomic_t playing;
 bool quitRequested;
 
+// During loading nothing needs to be kept: end at once. During playback the
+// loop ends after its frame, as with Escape.
 void onSignal(int) {
+    if (!playing) _exit(0);
     signalled = 1;
 }
 
@@ -112,6 +118,7 @@ void platformPresent() {
 }
 
 void platformStartAudio(const void* pcm, uint32_t bytes) {
+    playing = 1;
     audioData = static_cast<const uint8_t*>(pcm);
     audioBytes = bytes;
     SDL_AudioSpec wanted{};
