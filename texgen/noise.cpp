@@ -240,27 +240,52 @@ void gradientMap(uint32_t a, uint32_t b) {
     }
 }
 
-// Branch-free steps: a direction indexes the moves, a comparison the increment.
-void randomWalk(int walkers, int stepDiv) {
-    static constexpr uint32_t stepX[4] = {1, 1023, 0, 0}, stepY[4] = {0, 0, 1, 1023};
-    int n = TEX_SIZE / stepDiv;
-    uint8_t* bytes = reinterpret_cast<uint8_t*>(currentLayer());
-    LocalRng r = loadRng();
-    for (int w = 0; w < walkers; ++w) {
-        for (int ch = 0; ch < 3; ++ch) {
-            uint32_t x = r.next() % 1024;
-            uint32_t y = r.next() % 1024;
-            uint8_t* plane = bytes + ch;
-            for (uint32_t k = 255; k >= 1; --k) {
-                for (int s = 0; s < n; ++s) {
-                    uint32_t d = r.next() & 3;
-                    x = (x + stepX[d]) & 1023;
-                    y = (y + stepY[d]) & 1023;
-                    uint8_t& b = plane[(y * TEX_SIZE + x) * 4];
-                    b = uint8_t(b + (uint32_t(b) + 1 < k));
-                }
-            }
+namespace {
+
+// The walks raise one byte each; they run on separate byte planes of the
+// red, green and blue channel, four times denser in cache than the layer.
+uint8_t walkPlanes[3][PIXEL_COUNT];
+
+void splitPlanes(const uint8_t* bytes) {
+    for (int i = 0; i < PIXEL_COUNT; ++i)
+        for (int c = 0; c < 3; ++c)
+            walkPlanes[c][i] = bytes[4 * i + c];
+}
+
+void mergePlanes(uint8_t* bytes) {
+    for (int i = 0; i < PIXEL_COUNT; ++i)
+        for (int c = 0; c < 3; ++c)
+            bytes[4 * i + c] = walkPlanes[c][i];
+}
+
+// One walk, branch-free: the direction indexes the moves (y kept as the row
+// offset), the comparison gives the increment.
+void walk(LocalRng& r, uint8_t* plane, int n) {
+    static constexpr uint32_t moveX[4] = {1, 1023, 0, 0}, moveY[4] = {0, 0, 1024, 1023 * 1024};
+    uint32_t x = r.next() % 1024;
+    uint32_t y = (r.next() % 1024) * 1024;
+    for (uint32_t k = 255; k >= 1; --k) {
+        uint32_t below = k - 1; // b + 1 < k
+        for (int s = 0; s < n; ++s) {
+            uint32_t d = r.next() & 3;
+            x = (x + moveX[d]) & 1023;
+            y = (y + moveY[d]) & (1023 * 1024);
+            uint8_t& b = plane[y + x];
+            b = uint8_t(b + (b < below));
         }
     }
+}
+
+} // namespace
+
+void randomWalk(int walkers, int stepDiv) {
+    int n = TEX_SIZE / stepDiv;
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(currentLayer());
+    splitPlanes(bytes);
+    LocalRng r = loadRng();
+    for (int w = 0; w < walkers; ++w)
+        for (int ch = 0; ch < 3; ++ch)
+            walk(r, walkPlanes[ch], n);
     storeRng(r);
+    mergePlanes(bytes);
 }
