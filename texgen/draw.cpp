@@ -7,8 +7,16 @@ namespace {
 
 constexpr uint32_t LINE_COLOUR = 0xFFFFFFFFu;
 
-void plot(int x, int y, uint32_t colour) {
-    currentLayer()[y * TEX_SIZE + x] = colour;
+// Positions outside the unit square do not occur in the recipes; lines and
+// windows computed from them are kept to the image all the same.
+int truncClamped(double v) {
+    constexpr double LIMIT = 1 << 24;
+    if (!(v >= -LIMIT)) return -int(LIMIT);
+    return v > LIMIT ? int(LIMIT) : int(v);
+}
+
+void plot(int64_t x, int64_t y, uint32_t colour) {
+    if (x >= 0 && x < TEX_SIZE && y >= 0 && y < TEX_SIZE) currentLayer()[y * TEX_SIZE + x] = colour;
 }
 
 // Pixel range [first, end) of the window around [lo, hi] widened by r.
@@ -18,21 +26,21 @@ struct Span {
 
 Span segmentSpan(double a, double b, double r) {
     double lo = std::min(a, b), hi = std::max(a, b);
-    int first = int(std::max(0.0, (lo - r) * 1024));
-    int end = std::min(1024, int((hi + r) * 1024 + 1));
+    int first = truncClamped(std::max(0.0, (lo - r) * 1024));
+    int end = std::min(1024, truncClamped((hi + r) * 1024 + 1));
     return {first, end};
 }
 
 Span discSpan(int c, double radius) {
-    int first = int(std::max(c - radius, 0.0));
+    int first = truncClamped(std::max(c - radius, 0.0));
     double limit = std::min(c + radius, 1024.0);
-    return {first, int(std::ceil(limit))};
+    return {first, truncClamped(std::ceil(limit))};
 }
 
 // Calls cover(pixel, distance) for every window pixel of a one-point list
 // (a disc about the exact point) whose distance is below r.
 template <typename Cover> void forDisc(const double* p, double r, Cover cover) {
-    int cx = int(p[0] * 1024), cy = int(p[1] * 1024);
+    int cx = truncClamped(p[0] * 1024), cy = truncClamped(p[1] * 1024);
     double radius = r * 1024;
     Span si = discSpan(cx, radius), sj = discSpan(cy, radius);
     uint32_t* px = currentLayer();
@@ -88,14 +96,15 @@ void forPolyline(const double (*points)[2], int n, double r, Cover cover) {
 } // namespace
 
 void drawLine(double x0, double y0, double x1, double y1) {
-    int X0 = int(1023 * x0), Y0 = int(1023 * y0), X1 = int(1023 * x1), Y1 = int(1023 * y1);
+    int64_t X0 = truncClamped(1023 * x0), Y0 = truncClamped(1023 * y0);
+    int64_t X1 = truncClamped(1023 * x1), Y1 = truncClamped(1023 * y1);
     if (X1 < X0) std::swap(X0, X1), std::swap(Y0, Y1);
     if (X0 != X1)
-        for (int X = X0; X <= X1; ++X)
+        for (int64_t X = X0; X <= X1; ++X)
             plot(X, Y0 + (Y1 - Y0) * (X - X0) / (X1 - X0), LINE_COLOUR);
     if (Y1 < Y0) std::swap(X0, X1), std::swap(Y0, Y1);
     if (Y0 != Y1)
-        for (int Y = Y0; Y <= Y1; ++Y)
+        for (int64_t Y = Y0; Y <= Y1; ++Y)
             plot(X0 + (X1 - X0) * (Y - Y0) / (Y1 - Y0), Y, LINE_COLOUR);
 }
 
@@ -136,7 +145,9 @@ void fillRuns(uint32_t* p, int x0, int x1, int y, uint32_t target, int& top) {
 } // namespace
 
 void floodFill(double x, double y, uint32_t colour) {
-    int sx = int(std::nearbyint(1023 * x)), sy = int(std::nearbyint(1023 * y));
+    double fx = std::nearbyint(1023 * x), fy = std::nearbyint(1023 * y);
+    if (!(fx >= 0 && fx < TEX_SIZE && fy >= 0 && fy < TEX_SIZE)) return; // seed off the image
+    int sx = int(fx), sy = int(fy);
     uint32_t* p = currentLayer();
     uint32_t target = p[sy * TEX_SIZE + sx];
     // Recolouring to the same value changes nothing.
@@ -205,7 +216,7 @@ namespace {
 uint32_t rowBuffer[TEX_SIZE];
 
 int wrapShift(double d) {
-    return ((int(1023 * d) % TEX_SIZE) + TEX_SIZE) % TEX_SIZE;
+    return ((truncClamped(1023 * d) % TEX_SIZE) + TEX_SIZE) % TEX_SIZE;
 }
 
 } // namespace

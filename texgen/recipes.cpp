@@ -853,7 +853,7 @@ constexpr Recipe recipes[RECIPE_COUNT] = {
 
 const uint32_t* buildTexture(int32_t id) {
     if (id < 0) {
-        glyphRecipe(uint8_t(-id));
+        glyphRecipe(uint8_t(0u - uint32_t(id))); // code -id, taken as one byte
     } else {
         resetStack();
         if (id >= RECIPE_COUNT) return nullptr;

@@ -282,3 +282,18 @@ TEST(ScaleLayer, DoubleEnlargesTheCorner) {
     EXPECT_EQ(at(1023, 1022), 9u);
     EXPECT_EQ(countPixels(7), 4);
 }
+
+TEST(Robustness, PositionsOffTheImageStayOffTheImage) {
+    freshGenerator();
+    drawLine(-0.5, 0.5, 1.5, 0.5); // clipped to the row
+    EXPECT_EQ(countPixels(WHITE), 1024);
+    drawLine(1e30, -1e30, 2.0, 3.0); // entirely outside: nothing
+    EXPECT_EQ(countPixels(WHITE), 1024);
+    const double far[2][2] = {{5.0, 5.0}, {7.0, -3.0}}, disc[1][2] = {{-2.0, 9.0}};
+    strokePolyline(far, 2, 0xFF0000FFu, 0.1);
+    glowPolyline(disc, 1, 0xFF0000FFu, 0.5);
+    floodFill(-0.2, 0.5, 0xFF00FF00u);
+    floodFill(0.5, 1.7, 0xFF00FF00u);
+    EXPECT_EQ(countPixels(WHITE), 1024);
+    EXPECT_EQ(countPixels(0), PIXEL_COUNT - 1024);
+}

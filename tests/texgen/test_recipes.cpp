@@ -133,3 +133,12 @@ TEST(Artwork, StreamFitsItsSteps) {
         ASSERT_LE(ArtworkPoints[k][1], 1.0) << k;
     }
 }
+
+TEST(GlyphRecipe, CodeIsTheLowByteOfMinusId) {
+    resetStack();
+    uint64_t a = hashPixels(buildTexture(-65), PIXEL_COUNT);
+    uint64_t wrapped = hashPixels(buildTexture(-65 - 256), PIXEL_COUNT);
+    EXPECT_EQ(a, wrapped);
+    EXPECT_NE(buildTexture(INT32_MIN), nullptr); // code 0: an empty glyph
+    EXPECT_TRUE(allPixelsAre(outputImage.pixels, 0));
+}
