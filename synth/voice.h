@@ -28,7 +28,7 @@ constexpr uint32_t layerLanes = 8;
 struct LayerBatchScratch {
     double carrierRatio[layerBlock];
     double modulatorRatio[layerBlock];
-    float out[layerBlock * layerLanes]; // [sample][lane]
+    float out[layerBlock * 2 * layerLanes]; // [sample][lane], two batches
 };
 
 struct WorkerState {

@@ -242,4 +242,25 @@ TEST_F(Voice, FastLayerPathsMatchTheReferenceLoop) {
     }
 }
 
+// A depth that grows without bound drives the carrier phase past 2^51, then
+// to infinity and NaN: the fast paths hand such blocks to the exact rounding.
+TEST_F(Voice, FastLayerPathsMatchOnRunawayPhases) {
+    static float reference[layerClearSize];
+    PitchGroupInfo g = group(5, 0);
+    g.layerSamples = 60000;
+    for (LayerPath path : {LayerPath::batched, LayerPath::avx2}) {
+        if (!layerPathAvailable(path)) continue;
+        prepare(vars[0], 0, 5);
+        vars[0].params.depthDecay = 0.02f; // depth doubles every 50 samples
+        vars[0].params.layerCount = 19;    // a full and a partial batch
+        renderLayers(vars[0], g, LayerPath::scalar);
+        // the exact rounding really is needed: the depth ends infinite
+        EXPECT_TRUE(std::isinf(vars[0].vars.depthNow));
+        std::memcpy(reference, vars[0].layerBuffer, sizeof reference);
+        renderLayers(vars[0], g, path);
+        ASSERT_EQ(std::memcmp(reference, vars[0].layerBuffer, sizeof reference), 0)
+            << "path " << int(path);
+    }
+}
+
 } // namespace

@@ -1,0 +1,97 @@
+// bench_synth: times genMus per layer path and the layer rendering alone.
+// usage: bench_synth [--runs N] [--path scalar|batched|avx2|all]
+#include "synth/genmus.h"
+#include "synth/synth.h"
+#include "synth/wforms.h"
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+const char* pathName(LayerPath p) {
+    return p == LayerPath::scalar ? "scalar" : p == LayerPath::batched ? "batched" : "avx2";
+}
+
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+double cpuNow() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+uint64_t hashMusBuf() {
+    uint64_t h = 1469598103934665603ull;
+    for (int16_t v : MusBuf)
+        h = (h ^ uint16_t(v)) * 1099511628211ull;
+    return h;
+}
+
+// Every pitch group's layers once, one channel, on this thread.
+double timeLayersOnly(LayerPath path) {
+    WorkerState& ws = vars[1];
+    ws.worker = 2;
+    double start = now();
+    for (uint32_t i = 0; i < songLayout.instrumentCount; ++i) {
+        const InstrumentInfo& inst = songLayout.instruments[i];
+        ws.params = inst.params;
+        for (uint32_t g = 0; g < inst.groupCount; ++g)
+            renderLayers(ws, songLayout.groups[inst.firstGroup + g], path);
+    }
+    return now() - start;
+}
+
+void benchPath(LayerPath path, int runs) {
+    double best = 1e9, bestCpu = 0, bestLayers = 1e9;
+    uint64_t hash = 0;
+    for (int r = 0; r < runs; ++r) {
+        double t0 = now(), c0 = cpuNow();
+        genMusUsing(path);
+        double wall = now() - t0, cpu = cpuNow() - c0;
+        if (wall < best) best = wall, bestCpu = cpu;
+        hash = hashMusBuf();
+        bestLayers = std::min(bestLayers, timeLayersOnly(path));
+    }
+    double layerSamples = double(songLayout.layerSamples);
+    if (path == LayerPath::scalar || runs == 0)
+        std::printf("layer samples per channel: %.0f\n", layerSamples);
+    std::printf("path: %s\n", pathName(path));
+    std::printf("  genMus wall seconds (best of %d): %.3f\n", runs, best);
+    std::printf("  genMus cpu seconds, both threads: %.3f\n", bestCpu);
+    std::printf("  genMus wall ns per layer sample: %.3f\n", best * 1e9 / layerSamples);
+    std::printf("  layers only, one channel, seconds: %.3f\n", bestLayers);
+    std::printf("  layers only ns per layer sample: %.3f\n", bestLayers * 1e9 / layerSamples);
+    std::printf("  MusBuf hash: %016llx\n", (unsigned long long)hash);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int runs = 3;
+    const char* which = "all";
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--path") && i + 1 < argc) {
+            which = argv[++i];
+        } else {
+            std::fprintf(stderr,
+                         "usage: bench_synth [--runs N] [--path scalar|batched|avx2|all]\n");
+            return 2;
+        }
+    }
+    for (LayerPath p : {LayerPath::scalar, LayerPath::batched, LayerPath::avx2}) {
+        if (std::strcmp(which, "all") && std::strcmp(which, pathName(p))) continue;
+        if (!layerPathAvailable(p)) {
+            std::printf("path: %s (not available on this CPU)\n", pathName(p));
+            continue;
+        }
+        benchPath(p, runs);
+    }
+    return 0;
+}
