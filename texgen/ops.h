@@ -2,22 +2,14 @@
 // of layerStack unless it names a layer; positions are unit doubles (x right,
 // y down); colours are 0xAABBGGRR.
 #pragma once
+#include "texgen/pixel.h"
 #include "texgen/stack.h"
 #include <cstdint>
 
 // --- pixels, layers, random source ---------------------------------------------------------
-inline uint32_t div255(uint32_t x) {
-    return (x + 1 + (x >> 8)) >> 8;
-} // x / 255 for x <= 65025
-// src over dst: rgb (d*(255-a) + s*a) / 255 truncated, alpha max(dst alpha, a)
-inline uint32_t overPixel(uint32_t dst, uint32_t src) {
-    uint32_t a = src >> 24, ia = 255 - a, da = dst >> 24;
-    uint32_t r = div255((dst & 255) * ia + (src & 255) * a);
-    uint32_t g = div255((dst >> 8 & 255) * ia + (src >> 8 & 255) * a);
-    uint32_t b = div255((dst >> 16 & 255) * ia + (src >> 16 & 255) * a);
-    return r | g << 8 | b << 16 | (da > a ? da : a) << 24;
-}
+// overPixel(dst, src), in pixel.h: rgb (d*(255-a) + s*a)/255 truncated, alpha max(da, a)
 void overSpan(uint32_t* dst, const uint32_t* src, int n); // dst[i] := over(dst[i], src[i])
+// as overSpan with the src alpha lowered to byte ch of mask[i] where that is smaller
 void maskedOverSpan(uint32_t* dst, const uint32_t* src, const uint32_t* mask, int ch, int n);
 void selectLayer(int index, int visible);       // current := index, its visible flag := visible
 void resetStack();                              // every layer hidden and 0, then layer 0 visible
@@ -41,9 +33,10 @@ void randomWalk(int walkers, int stepDiv); // per walker and r,g,b: trail raisin
 // --- drawing and filters -------------------------------------------------------------------
 void drawLine(double x0, double y0, double x1, double y1); // 1-px white line, scale 1023
 void drawPolyline(const double (*points)[2], int n);       // drawLine between successive points
-void strokePolyline(const double (*points)[2], int n, uint32_t colour,
-                    double r);                                                  // hard, round caps
-void glowPolyline(const double (*points)[2], int n, uint32_t colour, double r); // alpha 255*(r-d)/r
+// hard-edged stroke (n = 1: disc) of radius r, round caps, covered pixels := colour
+void strokePolyline(const double (*points)[2], int n, uint32_t colour, double r);
+// soft stroke: p := over(p, rgb of colour, alpha trunc((r - d) * 255 / r)) where d < r
+void glowPolyline(const double (*points)[2], int n, uint32_t colour, double r);
 void floodFill(double x, double y, uint32_t colour); // 4-connected equal-value region := colour
 void spreadAlpha(double r);            // alpha := max(alpha, neighbour alpha - chamfer distance)
 void shiftLayer(double dx, double dy); // circular shift by trunc(1023*d) pixels, rows then columns
