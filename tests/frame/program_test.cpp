@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <png.h>
 #include <set>
 #include <sstream>
 #include <string>
@@ -124,10 +125,69 @@ std::string hex(uint64_t value) {
     return text;
 }
 
+// RGBA pixels of a PNG file, rows top-down; empty if it cannot be read.
+std::vector<uint8_t> readPng(const fs::path& path, uint32_t* width, uint32_t* height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    *width = image.width;
+    *height = image.height;
+    return pixels;
+}
+
+int redPixelsInRow(const std::vector<uint8_t>& rgba, uint32_t width, uint32_t row) {
+    int count = 0;
+    for (uint32_t x = 0; x < width; ++x) {
+        const uint8_t* p = &rgba[(size_t(row) * width + x) * 4];
+        count += p[0] == 255 && p[1] == 0 && p[2] == 0;
+    }
+    return count;
+}
+
+// The capture outputs of the full run: loader-bar and chosen frames as PNG,
+// every frame as raw video, the soundtrack as WAV.
+void checkFrameOutputs(const fs::path& dir, size_t frameCount) {
+    const size_t frameBytes = 64 * 36 * 4;
+    EXPECT_EQ(fs::file_size(dir / "raw.bin"), frameCount * frameBytes);
+    EXPECT_EQ(fs::file_size(dir / "music.wav"), 44u + 23855104u);
+
+    std::set<std::string> written;
+    for (const auto& entry : fs::directory_iterator(dir / "png"))
+        written.insert(entry.path().filename().string());
+    EXPECT_EQ(written, (std::set<std::string>{"loader-001.png", "loader-106.png",
+                                              "frame-000161.png", "frame-001000.png"}))
+        << "first frames at or after 16.05 s and 100 s";
+
+    uint32_t width = 0, height = 0;
+    const auto first = readPng(dir / "png" / "loader-001.png", &width, &height);
+    ASSERT_EQ(width, 64u);
+    ASSERT_EQ(height, 36u);
+    const auto last = readPng(dir / "png" / "loader-106.png", &width, &height);
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(redPixelsInRow(first, 64, 18), 1) << "bar of tick 1: x -0.8 to -0.785";
+    EXPECT_EQ(redPixelsInRow(last, 64, 18), 52) << "bar of tick 106: x -0.8 to 0.815";
+
+    // The PNG of frame 1000 is the raw video's frame 1000, rows top-down, opaque.
+    const auto picture = readPng(dir / "png" / "frame-001000.png", &width, &height);
+    std::ifstream raw(dir / "raw.bin", std::ios::binary);
+    std::vector<uint8_t> rawFrame(frameBytes);
+    raw.seekg(std::streamoff(1000 * frameBytes));
+    raw.read(reinterpret_cast<char*>(rawFrame.data()), std::streamsize(frameBytes));
+    EXPECT_EQ(picture, rawFrame);
+    for (size_t i = 3; i < rawFrame.size(); i += 4)
+        ASSERT_EQ(rawFrame[i], 255) << i;
+}
+
 // At 10 frames per second every frame moves the clock by exactly one tick:
 // the frame after the one read at 1344 ticks is the last.
 TEST(IntroProgram, PlaysToTheEndOnTheVirtualClock) {
-    const ProgramRun run = runIntro("full", "--size 64x36 --fps 10 --report @DIR@/report.txt");
+    const ProgramRun run =
+        runIntro("full", "--size 64x36 --fps 10 --report @DIR@/report.txt --png @DIR@/png "
+                         "--at 16.05,100 --loader-ticks 1,106 --raw @DIR@/raw.bin "
+                         "--wav @DIR@/music.wav");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_EQ(run.errors, "") << "shaders compile, nothing to warn about";
 
@@ -143,6 +203,7 @@ TEST(IntroProgram, PlaysToTheEndOnTheVirtualClock) {
     EXPECT_EQ(frames[0].sceneTime, 0.0);
     EXPECT_NEAR(frames.back().musicTime, 134.4, 1e-4) << "read at exactly 1344 ticks, went on";
     EXPECT_EQ(frames.back().scene, "EndScene");
+    checkFrameOutputs(run.dir, frames.size());
 
     // The scene clock restarts at every timeline step and follows the music otherwise.
     int restarts = 0;
