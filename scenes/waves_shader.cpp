@@ -42,7 +42,8 @@ vec3 normalAt(vec3 p)
                           map(p + dz) - map(p - dz)));
 }
 
-// Grey level seen along one ray; black when nothing is hit.
+// Grey level seen along one ray; black when nothing is hit. Beyond 20 units
+// of travel everything is faded out, so the march stops there: black either way.
 float render(vec3 p, vec3 direction)
 {
     float td = 0.0;
@@ -50,6 +51,8 @@ float render(vec3 p, vec3 direction)
         float d = map(p);
         td += d;
         p += d * direction;
+        if (td >= 20.0)
+            return 0.0;
         if (d < E) {
             vec3 n = normalAt(p);
             return (0.5 + 0.5 * dot(direction, -n)) * clamp((20.0 - td) / 10.0, 0.0, 1.0);
