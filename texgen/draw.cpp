@@ -2,6 +2,7 @@
 #include "texgen/ops.h"
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -213,7 +214,8 @@ void spreadAlpha(double r) {
 
 namespace {
 
-uint32_t rowBuffer[TEX_SIZE];
+// The shifted image is assembled here, rows rotated on the way, and copied back.
+ImageLayer shiftScratch;
 
 int wrapShift(double d) {
     return ((truncClamped(1023 * d) % TEX_SIZE) + TEX_SIZE) % TEX_SIZE;
@@ -224,15 +226,15 @@ int wrapShift(double d) {
 void shiftLayer(double dx, double dy) {
     uint32_t* p = currentLayer();
     int sx = wrapShift(dx), sy = wrapShift(dy);
-    if (sx != 0) {
-        for (int y = 0; y < TEX_SIZE; ++y) {
-            uint32_t* row = p + y * TEX_SIZE;
-            for (int x = 0; x < TEX_SIZE; ++x)
-                rowBuffer[(x + sx) & (TEX_SIZE - 1)] = row[x];
-            std::copy(rowBuffer, rowBuffer + TEX_SIZE, row);
-        }
+    if (sx == 0 && sy == 0) return;
+    size_t head = sizeof(uint32_t) * size_t(TEX_SIZE - sx), tail = sizeof(uint32_t) * size_t(sx);
+    for (int y = 0; y < TEX_SIZE; ++y) {
+        const uint32_t* from = p + y * TEX_SIZE;
+        uint32_t* to = shiftScratch.pixels + ((y + sy) & (TEX_SIZE - 1)) * TEX_SIZE;
+        std::memcpy(to + sx, from, head);            // pixel x moves to x + sx ...
+        std::memcpy(to, from + TEX_SIZE - sx, tail); // ... wrapping past the right edge
     }
-    if (sy != 0) std::rotate(p, p + (TEX_SIZE - sy) * TEX_SIZE, p + PIXEL_COUNT);
+    std::memcpy(p, shiftScratch.pixels, sizeof(ImageLayer));
 }
 
 void halveLayer() {
@@ -240,9 +242,9 @@ void halveLayer() {
     for (int y = 0; y < TEX_SIZE / 2; ++y)
         for (int x = 0; x < TEX_SIZE / 2; ++x)
             p[y * TEX_SIZE + x] = p[2 * y * TEX_SIZE + 2 * x];
-    for (int y = 0; y < TEX_SIZE; ++y)
-        for (int x = 0; x < TEX_SIZE; ++x)
-            if (x > 511 || y > 511) p[y * TEX_SIZE + x] = 0;
+    for (int y = 0; y < TEX_SIZE / 2; ++y)
+        std::memset(p + y * TEX_SIZE + TEX_SIZE / 2, 0, sizeof(uint32_t) * TEX_SIZE / 2);
+    std::memset(p + PIXEL_COUNT / 2, 0, sizeof(uint32_t) * PIXEL_COUNT / 2);
 }
 
 void doubleLayer() {
