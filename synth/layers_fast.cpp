@@ -88,13 +88,13 @@ __attribute__((target("avx2"))) inline __m128 lookup4(const float* table, __m256
                        table[bits[6] & 0xFFFFu]);
 }
 
-// batches consecutive lane states (1 or 2), 4 lanes per vector.
-template <int batches>
+// `vectors` groups of 4 lanes (1 to 4) from two consecutive lane states;
+// the output holds 16 lanes per sample.
+template <int vectors>
 __attribute__((target("avx2"))) bool runLanesAvx2(const BatchSetup& b, LaneState* s,
                                                   const LayerBatchScratch& r, uint32_t n,
                                                   float* out) {
-    constexpr int vectors = 2 * batches;
-    constexpr uint32_t stride = layerLanes * batches;
+    constexpr uint32_t stride = 2 * layerLanes;
     const float* carrier = b.carrier;
     const float* modulator = b.modulator;
     const __m256d magic = _mm256_set1_pd(roundMagic);
@@ -138,16 +138,31 @@ __attribute__((target("avx2"))) bool runLanesAvx2(const BatchSetup& b, LaneState
 }
 #endif
 
-// Runs `batches` (1 or 2) consecutive batches over one block, the exact
-// arithmetic taking over where a phase leaves the fast rounding range.
-void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t batches,
+// Runs the lanes of two consecutive batches over one block (only as many
+// vectors as `lanes` needs), the exact arithmetic taking over where a phase
+// leaves the fast rounding range. Output: 16 lanes per sample.
+void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
               const LayerBatchScratch& r, uint32_t n, float* out) {
-    uint32_t stride = layerLanes * batches;
+    constexpr uint32_t stride = 2 * layerLanes;
+    uint32_t batches = lanes > layerLanes ? 2 : 1;
     LaneState before[2] = {s[0], batches > 1 ? s[1] : s[0]};
     bool fast = true;
 #ifdef SYNTH_HAVE_AVX2_PATH
     if (path == LayerPath::avx2) {
-        fast = batches > 1 ? runLanesAvx2<2>(b, s, r, n, out) : runLanesAvx2<1>(b, s, r, n, out);
+        switch ((lanes + 3) / 4) {
+        case 1:
+            fast = runLanesAvx2<1>(b, s, r, n, out);
+            break;
+        case 2:
+            fast = runLanesAvx2<2>(b, s, r, n, out);
+            break;
+        case 3:
+            fast = runLanesAvx2<3>(b, s, r, n, out);
+            break;
+        default:
+            fast = runLanesAvx2<4>(b, s, r, n, out);
+            break;
+        }
     } else
 #endif
     {
@@ -245,10 +260,9 @@ void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath
         uint32_t n = std::min(group.layerSamples - k0, layerBlock);
         fillRatios(r, v, ratios, n);
         for (uint32_t b = 0; b < count; b += 2) {
-            uint32_t pair = std::min(count - b, 2u);
-            runBlock(path, setup, batches + b, pair, r, n, r.out);
-            uint32_t lanes = std::min(layers - b * layerLanes, pair * layerLanes);
-            addLanes(ws.layerBuffer + k0, r.out, n, lanes, pair * layerLanes);
+            uint32_t lanes = std::min(layers - b * layerLanes, 2 * layerLanes);
+            runBlock(path, setup, batches + b, lanes, r, n, r.out);
+            addLanes(ws.layerBuffer + k0, r.out, n, lanes, 2 * layerLanes);
         }
     }
     ws.vars.carrierRatio = ratios.carrier;

@@ -4,6 +4,9 @@
 #include "synth/wforms.h"
 #include <cmath>
 #include <cstring>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 int16_t layerRandom(uint32_t& state) {
     int16_t value = int16_t(uint16_t(state & 0xFFFFu));
@@ -99,13 +102,52 @@ uint32_t renderEnvelope(WorkerState& ws, const NoteSampleInfo& note) {
     return env.at;
 }
 
-void decimate(const float* envelope, uint32_t n, float gain, float* out) {
+void decimateScalar(const float* envelope, uint32_t n, float gain, float* out, uint32_t from) {
     uint32_t frames = (n + 3) / 4;
-    for (uint32_t m = 0; m < frames; ++m) {
+    for (uint32_t m = from; m < frames; ++m) {
         const float* window = envelope + 4 * ptrdiff_t(m) - (resampTaps - 1);
         double sum = 0.0;
         for (int j = 0; j < resampTaps; ++j)
             sum += double(resamp[j]) * double(window[j]);
         out[m] = float(sum * double(gain));
     }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Four output frames per vector; each lane sums its taps in the same order as
+// the scalar loop. Four windows of four taps are transposed so that one
+// vector holds the same tap of four consecutive frames.
+__attribute__((target("avx2"))) uint32_t decimateAvx2(const float* envelope, uint32_t n, float gain,
+                                                      float* out) {
+    uint32_t frames = (n + 3) / 4;
+    const __m256d g = _mm256_set1_pd(gain);
+    uint32_t m = 0;
+    for (; m + 4 <= frames; m += 4) {
+        const float* base = envelope + 4 * ptrdiff_t(m) - (resampTaps - 1);
+        __m256d sum = _mm256_setzero_pd();
+        for (int j = 0; j < resampTaps; j += 4) {
+            __m128 r0 = _mm_loadu_ps(base + j), r1 = _mm_loadu_ps(base + j + 4);
+            __m128 r2 = _mm_loadu_ps(base + j + 8), r3 = _mm_loadu_ps(base + j + 12);
+            _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+            sum = _mm256_add_pd(sum, _mm256_mul_pd(_mm256_set1_pd(resamp[j]), _mm256_cvtps_pd(r0)));
+            sum = _mm256_add_pd(sum,
+                                _mm256_mul_pd(_mm256_set1_pd(resamp[j + 1]), _mm256_cvtps_pd(r1)));
+            sum = _mm256_add_pd(sum,
+                                _mm256_mul_pd(_mm256_set1_pd(resamp[j + 2]), _mm256_cvtps_pd(r2)));
+            sum = _mm256_add_pd(sum,
+                                _mm256_mul_pd(_mm256_set1_pd(resamp[j + 3]), _mm256_cvtps_pd(r3)));
+        }
+        _mm_storeu_ps(out + m, _mm256_cvtpd_ps(_mm256_mul_pd(sum, g)));
+    }
+    return m;
+}
+#endif
+
+void decimate(const float* envelope, uint32_t n, float gain, float* out) {
+    uint32_t done = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) done = decimateAvx2(envelope, n, gain, out);
+#endif
+    decimateScalar(envelope, n, gain, out, done);
 }

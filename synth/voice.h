@@ -81,4 +81,7 @@ void adsr(WorkerState& ws, EnvelopeState& env, double target, uint32_t length);
 uint32_t renderEnvelope(WorkerState& ws, const NoteSampleInfo& note);
 
 // Decimates N envelope samples 4:1, scaled by gain, into out[0 ... ceil(N/4)).
+// Uses AVX2 where the CPU has it; the scalar loop (frames from `from` on) is
+// the reference.
 void decimate(const float* envelope, uint32_t n, float gain, float* out);
+void decimateScalar(const float* envelope, uint32_t n, float gain, float* out, uint32_t from = 0);

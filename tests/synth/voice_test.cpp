@@ -148,6 +148,21 @@ TEST(Decimation, FirstSamplesUseTheLastTaps) {
     EXPECT_EQ(out[10], 850.0f); // pass-band gain: the taps' sum
 }
 
+TEST(Decimation, MatchesTheScalarLoop) {
+    static float env[24 + 4000];
+    static float fast[1000], reference[1000];
+    uint32_t x = 99;
+    for (uint32_t k = 24; k < 24 + 4000; ++k) {
+        x = x * 1664525u + 1013904223u;
+        env[k] = float(int32_t(x) >> 8) * 0x1p-21f; // about -1 ... 1, all mantissa bits
+    }
+    for (uint32_t n : {1u, 4u, 15u, 16u, 17u, 18u, 19u, 100u, 3999u, 4000u}) {
+        decimate(env + 24, n, 0.000488281f, fast);
+        decimateScalar(env + 24, n, 0.000488281f, reference);
+        ASSERT_EQ(std::memcmp(fast, reference, (n + 3) / 4 * sizeof(float)), 0) << n;
+    }
+}
+
 TEST(Mixdown, BusValuesToPcm) {
     EXPECT_EQ(busToPcm(1.5f), 32767);
     EXPECT_EQ(busToPcm(-1.5f), -32767);
