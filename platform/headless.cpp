@@ -49,6 +49,7 @@ struct PendingFrame {
     bool present;   // a main-loop frame was presented and not yet committed
     bool hasPixels; // its pixels were read back
     bool wantsPng;
+    int presents; // presents in this pass: 2 when a blank frame came first
     double musicTime;
     double sceneTime;
     const char* scene;
@@ -70,26 +71,27 @@ std::FILE* logFile;
 std::FILE* rawFile;
 
 [[noreturn]] void usage(const char* problem, int code = 2) {
-    std::fprintf(code ? stderr : stdout,
-                 "%s\n"
-                 "usage: intro_headless [options]\n"
-                 "  --size WxH           screen size (1280x720)\n"
-                 "  --fps N              virtual frame rate of the music clock (30)\n"
-                 "  --png DIR            write frames as PNG files into DIR\n"
-                 "  --every N            write every Nth main-loop frame (with --png)\n"
-                 "  --at T1,T2,...       write the first frames at these music times (s)\n"
-                 "  --loader-ticks N,... write the loader bar after these ticks\n"
-                 "  --raw FILE|-         write every main-loop frame as raw RGBA, rows top-down\n"
-                 "  --wav FILE           write the soundtrack as a WAV file when it starts\n"
-                 "  --log FILE|-         one line per frame: number, musicTime, sceneTime, scene\n"
-                 "  --stamp              add milliseconds since start to every log line\n"
-                 "  --report FILE        state after start-up, written at the first frame\n"
-                 "  --escape-frame N     press Escape once frame N is presented\n"
-                 "  --escape-loading     hold Escape from the start\n"
-                 "  --no-audio           behave as if no audio device could be opened\n"
-                 "  --hide-entry NAME    answer this GL entry-point name with null\n"
-                 "  --fail-context       fail the GL context creation\n",
-                 problem);
+    std::fprintf(
+        code ? stderr : stdout,
+        "%s\n"
+        "usage: intro_headless [options]\n"
+        "  --size WxH           screen size (1280x720)\n"
+        "  --fps N              virtual frame rate of the music clock (30)\n"
+        "  --png DIR            write frames as PNG files into DIR\n"
+        "  --every N            write every Nth main-loop frame (with --png)\n"
+        "  --at T1,T2,...       write the first frames at these music times (s)\n"
+        "  --loader-ticks N,... write the loader bar after these ticks\n"
+        "  --raw FILE|-         write every main-loop frame as raw RGBA, rows top-down\n"
+        "  --wav FILE           write the soundtrack as a WAV file when it starts\n"
+        "  --log FILE|-         a line per frame: number, musicTime, sceneTime, scene, presents\n"
+        "  --stamp              add milliseconds since start to every log line\n"
+        "  --report FILE        state after start-up, written at the first frame\n"
+        "  --escape-frame N     press Escape once frame N is presented\n"
+        "  --escape-loading     hold Escape from the start\n"
+        "  --no-audio           behave as if no audio device could be opened\n"
+        "  --hide-entry NAME    answer this GL entry-point name with null\n"
+        "  --fail-context       fail the GL context creation\n",
+        problem);
     std::exit(code);
 }
 
@@ -369,6 +371,7 @@ void presentLoaderFrame() {
 // A main-loop pass may present a blank frame before its scene frame; the
 // last present before the pass reads the clock is the frame that counts.
 void presentMainLoopFrame() {
+    pending.presents = pending.present ? pending.presents + 1 : 1;
     pending.present = true;
     pending.musicTime = intro.musicTime;
     pending.sceneTime = intro.sceneTime;
@@ -381,8 +384,8 @@ void presentMainLoopFrame() {
 void commitFrame() {
     if (!pending.present) return;
     pending.present = false;
-    logLine("frame %lld musicTime %.6f sceneTime %.6f scene %s", (long long)frameIndex,
-            pending.musicTime, pending.sceneTime, pending.scene);
+    logLine("frame %lld musicTime %.6f sceneTime %.6f scene %s presents %d", (long long)frameIndex,
+            pending.musicTime, pending.sceneTime, pending.scene, pending.presents);
     if (pending.wantsPng) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame-%06lld.png", (long long)frameIndex);

@@ -80,6 +80,7 @@ struct FrameLine {
     double musicTime;
     double sceneTime;
     std::string scene;
+    int presents;
 };
 
 std::vector<FrameLine> frameLines(const std::string& log) {
@@ -87,8 +88,9 @@ std::vector<FrameLine> frameLines(const std::string& log) {
     for (const std::string& line : lines(log)) {
         FrameLine f;
         char scene[64] = {};
-        if (std::sscanf(line.c_str(), "frame %lld musicTime %lf sceneTime %lf scene %63s",
-                        &f.number, &f.musicTime, &f.sceneTime, scene) == 4) {
+        if (std::sscanf(line.c_str(),
+                        "frame %lld musicTime %lf sceneTime %lf scene %63s presents %d", &f.number,
+                        &f.musicTime, &f.sceneTime, scene, &f.presents) == 5) {
             f.scene = scene;
             frames.push_back(f);
         }
@@ -206,12 +208,16 @@ TEST(IntroProgram, PlaysToTheEndOnTheVirtualClock) {
     checkFrameOutputs(run.dir, frames.size());
 
     // The scene clock restarts at every timeline step and follows the music otherwise.
+    // A step presents one blank frame before its scene, except into SphereScene.
     int restarts = 0;
+    EXPECT_EQ(frames[0].presents, 1);
     for (size_t i = 1; i < frames.size(); ++i) {
         if (frames[i].sceneTime == 0.0) {
             ++restarts;
+            EXPECT_EQ(frames[i].presents, frames[i].scene == "SphereScene" ? 1 : 2) << i;
             continue;
         }
+        ASSERT_EQ(frames[i].presents, 1) << "frame " << i;
         ASSERT_NEAR(frames[i].sceneTime - frames[i - 1].sceneTime, 0.1, 2e-5) << "frame " << i;
     }
     EXPECT_EQ(restarts, 27);
