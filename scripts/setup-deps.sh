@@ -10,6 +10,7 @@ packages=(
   libpng-dev ffmpeg
   xvfb xauth xdotool x11-apps imagemagick
   mingw-w64 wine64
+  glslang-tools
 )
 missing=()
 for p in "${packages[@]}"; do
