@@ -101,7 +101,8 @@ static void drawCaptionLine(const char* text, double y) {
 
 void CaptionScene() {
     enableTextBlending();
-    drawCaptionLine(intro.captionLine1, 0.1);
+    if (intro.captionLine1 != nullptr) // no caption set yet: nothing to show
+        drawCaptionLine(intro.captionLine1, 0.1);
     if (intro.captionLine2 != nullptr) drawCaptionLine(intro.captionLine2, -0.3);
 }
 

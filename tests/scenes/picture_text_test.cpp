@@ -181,6 +181,13 @@ GLuint rowPicture() {
     return makeTexture(pixels, 1, 4);
 }
 
+TEST(Caption, NoCaptionYetDrawsNothing) {
+    setUpScenes();
+    intro.captionLine1 = nullptr;
+    intro.captionLine2 = nullptr;
+    EXPECT_TRUE(findPixels(renderScene(CaptionScene), lit).empty());
+}
+
 TEST(Picture, Fit2IsASquareOfTheWholePictureAgainstTheLeftEdge) {
     setUpScenes();
     intro.textures.numbered[7] = rowPicture();

@@ -71,7 +71,8 @@ TEST(Sphere, ARedAndWhiteBallOverThePicture) {
     EXPECT_GT(redCount, ball / 4);
     EXPECT_GT(whiteCount, ball / 4);
     // Everything else is the picture.
-    EXPECT_EQ(findPixels(frame, isBlue).count + ball, testWidth * testHeight - 0)
+    const int total = testWidth * testHeight;
+    EXPECT_GE(findPixels(frame, isBlue).count + ball, total - total / 200)
         << "only ball and picture pixels expected (edges aside)";
     GLboolean depth = GL_TRUE;
     glGetBooleanv(GL_DEPTH_TEST, &depth);
