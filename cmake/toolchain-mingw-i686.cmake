@@ -17,8 +17,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The Windows ABI only guarantees a 4-byte aligned stack on 32-bit x86;
 # realign where SSE2 spills need 16 bytes (thread and window callbacks).
-set(CMAKE_C_FLAGS_INIT "-mstackrealign")
-set(CMAKE_CXX_FLAGS_INIT "-mstackrealign")
+# M_PI and friends, as glibc gives them by default.
+set(CMAKE_C_FLAGS_INIT "-mstackrealign -D_USE_MATH_DEFINES")
+set(CMAKE_CXX_FLAGS_INIT "-mstackrealign -D_USE_MATH_DEFINES")
 
 # Link the C and C++ runtimes (and winpthread) statically: the executables
 # then import only DLLs that every Windows system has.

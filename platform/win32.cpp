@@ -126,8 +126,7 @@ void platformStartAudio(const void* pcm, uint32_t bytes) {
 
 // -1 without a playing device: the music clock then follows the wall clock.
 int32_t platformAudioPosition() {
-    if (!audioStarted)
-        return 0;
+    if (!audioStarted) return 0;
     if (!wavePlaying) return -1;
     int64_t bytes = deviceBytes();
     if (bytes > int64_t(audioBytes)) bytes = audioBytes;
