@@ -90,6 +90,12 @@ TEST(GdiText, SymbolFaceDrawsItsSymbols) {
     EXPECT_NEAR((box.left + box.right) / 2.0, 511.5, 64.0);
 }
 
+TEST(GdiText, SymbolFaceIsNotTheTextFace) {
+    auto symbol = render("0", 1024, "Webdings");
+    auto digit = render("0", 1024, "Tahoma");
+    EXPECT_NE(inkBox(symbol).pixels, inkBox(digit).pixels);
+}
+
 TEST(GdiText, MissingFaceFallsBackToADefaultFont) {
     auto box = inkBox(render("HELLO", 45, "No Such Face At All"));
     EXPECT_GT(box.pixels, 100);
