@@ -34,7 +34,8 @@ cp /usr/share/wine/fonts/tahoma*.ttf /usr/share/wine/fonts/webdings.ttf \
   "$WINEPREFIX/drive_c/windows/Fonts/"
 
 echo "== unit tests under wine64"
-ctest --test-dir build-win32-x64 --output-on-failure -j "$(nproc)"
+unit_rc=0
+ctest --test-dir build-win32-x64 --output-on-failure -j "$(nproc)" || unit_rc=$?
 
 echo "== end-to-end runs under Xvfb"
 shots=build-win32-x64/wine-shots
@@ -111,3 +112,4 @@ rc=$(wait_exit "$pid" 20)
 [ "$rc" = 0 ] || fail "timer run, Escape: exit code $rc"
 echo "timer clock run: warning given, scene on screen, Escape: exit code 0"
 echo "screenshots: $shots"
+[ "$unit_rc" = 0 ] || fail "unit tests under wine64 failed (ctest exit code $unit_rc)"
