@@ -47,7 +47,10 @@ export DISPLAY=":$(cat "$work/display")"
 exe=build-win32-x64/frame/intro.exe
 
 shot() { import -window root "$shots/$1.png"; }
-pixel() { convert "$shots/$1.png" -format "%[pixel:p{$2,$3}]" info:; }
+pixel() {
+  convert "$shots/$1.png" -format \
+    "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to $2 seconds for process $1; prints its exit code (or "running").
 wait_exit() {
@@ -62,7 +65,7 @@ wait_exit() {
 wait_loader() {
   for _ in $(seq 100); do
     shot loader
-    [ "$(pixel loader 100 180)" = "srgb(255,0,0)" ] && return 0
+    [ "$(pixel loader 100 180)" = "255,0,0" ] && return 0
     sleep 0.2
   done
   fail "no loader bar on screen"
@@ -73,7 +76,7 @@ escape() {
   xdotool keyup Escape
 }
 not_loading() {
-  [ "$(pixel "$1" 100 180)" != "srgb(255,0,0)" ] || fail "$1 still shows the loader bar"
+  [ "$(pixel "$1" 100 180)" != "255,0,0" ] || fail "$1 still shows the loader bar"
   local mean
   mean=$(convert "$shots/$1.png" -format '%[fx:mean]' info:)
   awk -v m="$mean" 'BEGIN { exit !(m > 0.01) }' || fail "$1 is black (mean $mean)"
