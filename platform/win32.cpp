@@ -19,6 +19,10 @@ const WAVEFORMATEX waveForm = {WAVE_FORMAT_PCM, 2, 44100, bytesPerSecond, bytesP
 WAVEHDR waveHdr;
 HWAVEOUT waveHand;
 
+// An Escape press seen in the message queue: a press shorter than one frame
+// is gone from the asynchronous key state by the time the loop asks.
+bool escapeQueued;
+
 bool audioStarted;
 bool wavePlaying;
 uint32_t audioBytes;
@@ -103,6 +107,7 @@ void platformShowCursor(bool visible) {
 bool platformPumpMessage() {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) escapeQueued = true;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;
@@ -110,7 +115,7 @@ bool platformPumpMessage() {
 
 bool platformEscapePressed() {
     // A closed window (Alt+F4 destroys a "static" popup) ends the run like Escape.
-    return GetAsyncKeyState(VK_ESCAPE) != 0 || !IsWindow(window);
+    return GetAsyncKeyState(VK_ESCAPE) != 0 || escapeQueued || !IsWindow(window);
 }
 
 void platformPresent() {

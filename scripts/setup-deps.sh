@@ -8,8 +8,8 @@ packages=(
   libsdl2-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   libfreetype-dev libfontconfig-dev fontconfig fonts-wine fonts-dejavu-core
   libpng-dev ffmpeg
-  xvfb xauth xdotool x11-apps imagemagick
-  mingw-w64 wine64
+  xvfb xauth xdotool x11-apps x11-utils imagemagick
+  mingw-w64 wine wine64
   glslang-tools
 )
 missing=()
