@@ -53,7 +53,7 @@ void overSpan(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
 #if defined(__SSE2__)
     const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
-    for (; i + 4 <= n; i += 4) {
+    for (const int end = n & ~3; i < end; i += 4) {
         __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         // Transparent sources leave dst as it is; opaque ones replace it.
         int opaque = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, alpha), alpha));
@@ -75,7 +75,7 @@ void maskedOverSpan(uint32_t* dst, const uint32_t* src, const uint32_t* mask, in
     int i = 0;
 #if defined(__SSE2__)
     const __m128i shift = _mm_cvtsi32_si128(8 * ch), colourBytes = _mm_set1_epi32(0x00FFFFFF);
-    for (; i + 4 <= n; i += 4) {
+    for (const int end = n & ~3; i < end; i += 4) {
         __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
         __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
         __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i));
