@@ -9,6 +9,7 @@
 #include "synth/wforms.h"
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -88,9 +89,22 @@ __attribute__((target("avx2"))) inline __m128 lookup4(const float* table, __m256
                        table[bits[6] & 0xFFFFu]);
 }
 
+// The same four entries through one gather instruction.
+__attribute__((target("avx2"))) inline __m128 gather4(const float* table, __m256d shifted) {
+    const __m256i evens = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+    const __m256i low = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(shifted), evens);
+    const __m128i index = _mm_and_si128(_mm256_castsi256_si128(low), _mm_set1_epi32(0xFFFF));
+    return _mm_i32gather_ps(table, index, 4);
+}
+
+template <bool gather>
+__attribute__((target("avx2"))) inline __m128 entries4(const float* table, __m256d shifted) {
+    return gather ? gather4(table, shifted) : lookup4(table, shifted);
+}
+
 // `vectors` groups of 4 lanes (1 to 4) from two consecutive lane states;
 // the output holds 16 lanes per sample.
-template <int vectors>
+template <int vectors, bool gather>
 __attribute__((target("avx2"))) bool runLanesAvx2(const BatchSetup& b, LaneState* s,
                                                   const LayerBatchScratch& r, uint32_t n,
                                                   float* out) {
@@ -117,11 +131,12 @@ __attribute__((target("avx2"))) bool runLanesAvx2(const BatchSetup& b, LaneState
         const __m256d cr = _mm256_broadcast_sd(r.carrierRatio + j);
         const __m256d mr = _mm256_broadcast_sd(r.modulatorRatio + j);
         for (int v = 0; v < vectors; ++v) {
-            __m256d qm = _mm256_cvtps_pd(lookup4(modulator, _mm256_add_pd(pm[v], magic)));
+            __m256d qm = _mm256_cvtps_pd(entries4<gather>(modulator, _mm256_add_pd(pm[v], magic)));
             __m256d arg = _mm256_add_pd(pc[v], _mm256_mul_pd(d[v], qm));
             __m256d big = _mm256_max_pd(_mm256_and_pd(pm[v], absMask), _mm256_and_pd(arg, absMask));
             outside = _mm256_or_pd(outside, _mm256_cmp_pd(big, limit, _CMP_NLT_UQ));
-            _mm_storeu_ps(out + j * stride + 4 * v, lookup4(carrier, _mm256_add_pd(arg, magic)));
+            _mm_storeu_ps(out + j * stride + 4 * v,
+                          entries4<gather>(carrier, _mm256_add_pd(arg, magic)));
             pc[v] = _mm256_add_pd(pc[v], _mm256_mul_pd(cs[v], cr));
             pm[v] = _mm256_add_pd(pm[v], _mm256_mul_pd(ms[v], mr));
             d[v] = _mm256_mul_pd(_mm256_sub_pd(_mm256_add_pd(d[v], one), one), depthFactor);
@@ -138,6 +153,53 @@ __attribute__((target("avx2"))) bool runLanesAvx2(const BatchSetup& b, LaneState
 }
 #endif
 
+#ifdef SYNTH_HAVE_AVX2_PATH
+template <bool gather>
+bool runLanesAvx2Vectors(const BatchSetup& b, LaneState* s, uint32_t lanes,
+                         const LayerBatchScratch& r, uint32_t n, float* out) {
+    switch ((lanes + 3) / 4) {
+    case 1:
+        return runLanesAvx2<1, gather>(b, s, r, n, out);
+    case 2:
+        return runLanesAvx2<2, gather>(b, s, r, n, out);
+    case 3:
+        return runLanesAvx2<3, gather>(b, s, r, n, out);
+    default:
+        return runLanesAvx2<4, gather>(b, s, r, n, out);
+    }
+}
+
+// Seconds for one block of 16 lanes, best of a few tries, on the sine table.
+template <bool gather> double timeAvx2Block(LayerBatchScratch& r) {
+    BatchSetup setup{wforms, wforms, 0.9999};
+    double best = 1e9;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        LaneState s[2];
+        for (uint32_t l = 0; l < layerLanes; ++l)
+            for (LaneState& st : s) {
+                st.carrierPhase[l] = st.modulatorPhase[l] = 0.0;
+                st.depth[l] = 1000.0;
+                st.carrierStep[l] = 311.3 + l;
+                st.modulatorStep[l] = 977.7 + 3 * l;
+            }
+        auto start = std::chrono::steady_clock::now();
+        for (int repeat = 0; repeat < 8; ++repeat)
+            runLanesAvx2<4, gather>(setup, s, r, layerBlock, r.out);
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+LayerPath fasterAvx2Path() {
+    static LayerBatchScratch r;
+    std::fill(r.carrierRatio, r.carrierRatio + layerBlock, 1.0);
+    std::fill(r.modulatorRatio, r.modulatorRatio + layerBlock, 1.0);
+    double loads = timeAvx2Block<false>(r), gathers = timeAvx2Block<true>(r);
+    return gathers < loads ? LayerPath::avx2Gather : LayerPath::avx2;
+}
+#endif
+
 // Runs the lanes of two consecutive batches over one block (only as many
 // vectors as `lanes` needs), the exact arithmetic taking over where a phase
 // leaves the fast rounding range. Output: 16 lanes per sample.
@@ -148,21 +210,9 @@ void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
     LaneState before[2] = {s[0], batches > 1 ? s[1] : s[0]};
     bool fast = true;
 #ifdef SYNTH_HAVE_AVX2_PATH
-    if (path == LayerPath::avx2) {
-        switch ((lanes + 3) / 4) {
-        case 1:
-            fast = runLanesAvx2<1>(b, s, r, n, out);
-            break;
-        case 2:
-            fast = runLanesAvx2<2>(b, s, r, n, out);
-            break;
-        case 3:
-            fast = runLanesAvx2<3>(b, s, r, n, out);
-            break;
-        default:
-            fast = runLanesAvx2<4>(b, s, r, n, out);
-            break;
-        }
+    if (path == LayerPath::avx2 || path == LayerPath::avx2Gather) {
+        fast = path == LayerPath::avx2Gather ? runLanesAvx2Vectors<true>(b, s, lanes, r, n, out)
+                                             : runLanesAvx2Vectors<false>(b, s, lanes, r, n, out);
     } else
 #endif
     {
@@ -202,13 +252,66 @@ void fillRatios(LayerBatchScratch& r, const LayerVars& v, RatioChain& c, uint32_
     }
 }
 
-void addLanes(float* layerBuffer, const float* out, uint32_t n, uint32_t lanes, uint32_t stride) {
-    for (uint32_t j = 0; j < n; ++j) {
+void addLanes(float* layerBuffer, const float* out, uint32_t n, uint32_t lanes, uint32_t stride,
+              uint32_t from = 0) {
+    for (uint32_t j = from; j < n; ++j) {
         float sum = layerBuffer[j];
         for (uint32_t l = 0; l < lanes; ++l)
             sum += out[j * stride + l];
         layerBuffer[j] = sum;
     }
+}
+
+#ifdef SYNTH_HAVE_AVX2_PATH
+// r[i] holds 8 lanes of sample i; afterwards r[l] holds lane l of the 8 samples.
+__attribute__((target("avx2"))) inline void transpose8(__m256* r) {
+    __m256 t[8], u[8];
+    for (int i = 0; i < 8; i += 2) {
+        t[i] = _mm256_unpacklo_ps(r[i], r[i + 1]);
+        t[i + 1] = _mm256_unpackhi_ps(r[i], r[i + 1]);
+    }
+    for (int i = 0; i < 8; i += 4) {
+        u[i] = _mm256_shuffle_ps(t[i], t[i + 2], 0x44);
+        u[i + 1] = _mm256_shuffle_ps(t[i], t[i + 2], 0xEE);
+        u[i + 2] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0x44);
+        u[i + 3] = _mm256_shuffle_ps(t[i + 1], t[i + 3], 0xEE);
+    }
+    for (int i = 0; i < 4; ++i) {
+        r[i] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x20);
+        r[i + 4] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x31);
+    }
+}
+
+// addLanes for eight samples at a time: the lanes are transposed so that one
+// vector holds one lane of eight samples, then added in lane order as above.
+__attribute__((target("avx2"))) void addLanesAvx2(float* layerBuffer, const float* out, uint32_t n,
+                                                  uint32_t lanes) {
+    constexpr uint32_t stride = 2 * layerLanes;
+    uint32_t j = 0;
+    for (; j + 8 <= n; j += 8) {
+        __m256 sum = _mm256_loadu_ps(layerBuffer + j);
+        for (uint32_t first = 0; first < lanes; first += 8) {
+            __m256 r[8];
+            for (int i = 0; i < 8; ++i)
+                r[i] = _mm256_loadu_ps(out + (j + i) * stride + first);
+            transpose8(r);
+            uint32_t count = std::min(lanes - first, 8u);
+            for (uint32_t l = 0; l < count; ++l)
+                sum = _mm256_add_ps(sum, r[l]);
+        }
+        _mm256_storeu_ps(layerBuffer + j, sum);
+    }
+    addLanes(layerBuffer, out, n, lanes, stride, j);
+}
+#endif
+
+void addBlock(LayerPath path, float* layerBuffer, const float* out, uint32_t n, uint32_t lanes) {
+#ifdef SYNTH_HAVE_AVX2_PATH
+    if (path == LayerPath::avx2 || path == LayerPath::avx2Gather)
+        return addLanesAvx2(layerBuffer, out, n, lanes);
+#endif
+    (void)path;
+    addLanes(layerBuffer, out, n, lanes, 2 * layerLanes);
 }
 
 // Starts every layer in order (drawing its random values) and spreads them over lanes.
@@ -234,6 +337,7 @@ bool layerPathAvailable(LayerPath path) {
     case LayerPath::batched:
         return true;
     case LayerPath::avx2:
+    case LayerPath::avx2Gather:
 #ifdef SYNTH_HAVE_AVX2_PATH
         return __builtin_cpu_supports("avx2");
 #else
@@ -244,7 +348,13 @@ bool layerPathAvailable(LayerPath path) {
 }
 
 LayerPath bestLayerPath() {
-    return layerPathAvailable(LayerPath::avx2) ? LayerPath::avx2 : LayerPath::batched;
+    if (!layerPathAvailable(LayerPath::avx2)) return LayerPath::batched;
+#ifdef SYNTH_HAVE_AVX2_PATH
+    static const LayerPath faster = fasterAvx2Path();
+    return faster;
+#else
+    return LayerPath::batched;
+#endif
 }
 
 void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath path) {
@@ -262,7 +372,7 @@ void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath
         for (uint32_t b = 0; b < count; b += 2) {
             uint32_t lanes = std::min(layers - b * layerLanes, 2 * layerLanes);
             runBlock(path, setup, batches + b, lanes, r, n, r.out);
-            addLanes(ws.layerBuffer + k0, r.out, n, lanes, 2 * layerLanes);
+            addBlock(path, ws.layerBuffer + k0, r.out, n, lanes);
         }
     }
     ws.vars.carrierRatio = ratios.carrier;

@@ -50,8 +50,11 @@ inline float* envelopeBuffer(WorkerState& ws) {
 }
 
 // How the layers of a pitch group are computed; all paths give the same bits.
-enum class LayerPath : uint8_t { scalar, batched, avx2 };
+// The two AVX2 paths differ in how they read the wave tables: plain loads or
+// gather instructions, whichever is faster depends on the processor.
+enum class LayerPath : uint8_t { scalar, batched, avx2, avx2Gather };
 bool layerPathAvailable(LayerPath path);
+// The fastest path here: the AVX2 variants are timed against each other once.
 LayerPath bestLayerPath();
 
 int16_t layerRandom(uint32_t& state);

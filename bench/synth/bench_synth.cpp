@@ -1,5 +1,5 @@
 // bench_synth: times genMus per layer path and the layer rendering alone.
-// usage: bench_synth [--runs N] [--path scalar|batched|avx2|all]
+// usage: bench_synth [--runs N] [--path scalar|batched|avx2|avx2-gather|all]
 #include "synth/genmus.h"
 #include "synth/synth.h"
 #include "synth/wforms.h"
@@ -13,7 +13,17 @@
 namespace {
 
 const char* pathName(LayerPath p) {
-    return p == LayerPath::scalar ? "scalar" : p == LayerPath::batched ? "batched" : "avx2";
+    switch (p) {
+    case LayerPath::scalar:
+        return "scalar";
+    case LayerPath::batched:
+        return "batched";
+    case LayerPath::avx2:
+        return "avx2";
+    case LayerPath::avx2Gather:
+        return "avx2-gather";
+    }
+    return "?";
 }
 
 double now() {
@@ -80,12 +90,15 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--path") && i + 1 < argc) {
             which = argv[++i];
         } else {
-            std::fprintf(stderr,
-                         "usage: bench_synth [--runs N] [--path scalar|batched|avx2|all]\n");
+            std::fprintf(
+                stderr,
+                "usage: bench_synth [--runs N] [--path scalar|batched|avx2|avx2-gather|all]\n");
             return 2;
         }
     }
-    for (LayerPath p : {LayerPath::scalar, LayerPath::batched, LayerPath::avx2}) {
+    std::printf("fastest path here: %s\n", pathName(bestLayerPath()));
+    for (LayerPath p :
+         {LayerPath::scalar, LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather}) {
         if (std::strcmp(which, "all") && std::strcmp(which, pathName(p))) continue;
         if (!layerPathAvailable(p)) {
             std::printf("path: %s (not available on this CPU)\n", pathName(p));

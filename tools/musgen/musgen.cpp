@@ -14,7 +14,7 @@ namespace {
 struct Options {
     const char* wavPath = "music.wav";
     const char* rawPath = nullptr;
-    LayerPath path = LayerPath::avx2;
+    LayerPath path = bestLayerPath();
     bool quiet = false;
 };
 
