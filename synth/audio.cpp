@@ -19,6 +19,7 @@ void startmus() {
     if (platformAudioPosition() >= 0) return;
     // Without a device the presentation still runs, silently, to its end.
     std::fputs("intro: no audio device, the music clock follows the wall clock\n", stderr);
+    std::fflush(stderr); // a redirected stderr may be buffered (Windows runtimes)
     wallClockFallback = true;
     playbackStart = Clock::now();
 }
