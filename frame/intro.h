@@ -21,4 +21,5 @@ GLuint createTextureSlot(int32_t id);             // new bound texture recorded 
 void uploadTexturePixels(const uint32_t* pixels); // 1024 x 1024 RGBA into the bound texture
 void uploadTextures();                            // build + upload every texture, one tick each
 
-void runMainLoop(); // returns when the music is over or Escape is pressed
+void resetFrameState(); // clear, white, no blending, identity, fixed function
+void runMainLoop();     // returns when the music is over or Escape is pressed

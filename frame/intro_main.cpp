@@ -19,14 +19,6 @@ void createWindowAndContext() {
     }
 }
 
-void resetFrameState() {
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_BLEND);
-    glLoadIdentity();
-    callUseProgram(0);
-}
-
 } // namespace
 
 void runMainLoop() {

@@ -5,17 +5,6 @@
 #include "scenes/shaders.h"
 #include <cstdio>
 
-// Vertices arrive in clip coordinates; texture coordinate 1 carries the
-// vertex position in pixels, origin at the lower-left corner of the screen.
-const char sharedVertexSource[] = "uniform vec2 iResolution;\n"
-                                  "void main()\n"
-                                  "{\n"
-                                  "    gl_Position = gl_Vertex;\n"
-                                  "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
-                                  "    gl_TexCoord[1].xy = (vec2(0.5, 0.5) + 0.5 * gl_Vertex.xy) * "
-                                  "iResolution.xy;\n"
-                                  "}\n";
-
 namespace {
 
 // Diagnostics only: these are looked up beside the entry table and may be

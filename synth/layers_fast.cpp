@@ -169,7 +169,8 @@ bool runLanesAvx2Vectors(const BatchSetup& b, LaneState* s, uint32_t lanes,
     }
 }
 
-// Seconds for one block of 16 lanes, best of a few tries, on the sine table.
+// Seconds for one block of 16 lanes, best of a few tries. Only the spread of
+// the table indices matters, not the entries: the tables may not be built yet.
 template <bool gather> double timeAvx2Block(LayerBatchScratch& r) {
     BatchSetup setup{wforms, wforms, 0.9999};
     double best = 1e9;

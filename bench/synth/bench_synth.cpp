@@ -3,6 +3,7 @@
 #include "synth/genmus.h"
 #include "synth/synth.h"
 #include "synth/wforms.h"
+#include "tests/synth/synth_test_util.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -35,13 +36,6 @@ double cpuNow() {
     return double(std::clock()) / CLOCKS_PER_SEC;
 }
 
-uint64_t hashMusBuf() {
-    uint64_t h = 1469598103934665603ull;
-    for (int16_t v : MusBuf)
-        h = (h ^ uint16_t(v)) * 1099511628211ull;
-    return h;
-}
-
 // Every pitch group's layers once, one channel, on this thread.
 double timeLayersOnly(LayerPath path) {
     WorkerState& ws = vars[1];
@@ -64,7 +58,7 @@ void benchPath(LayerPath path, int runs) {
         genMusUsing(path);
         double wall = now() - t0, cpu = cpuNow() - c0;
         if (wall < best) best = wall, bestCpu = cpu;
-        hash = hashMusBuf();
+        hash = musBufHash();
         bestLayers = std::min(bestLayers, timeLayersOnly(path));
     }
     double layerSamples = double(songLayout.layerSamples);
@@ -76,7 +70,8 @@ void benchPath(LayerPath path, int runs) {
     std::printf("  genMus wall ns per layer sample: %.3f\n", best * 1e9 / layerSamples);
     std::printf("  layers only, one channel, seconds: %.3f\n", bestLayers);
     std::printf("  layers only ns per layer sample: %.3f\n", bestLayers * 1e9 / layerSamples);
-    std::printf("  MusBuf hash: %016llx\n", (unsigned long long)hash);
+    std::printf("  MusBuf hash: %016llx (%s the recorded one)\n", (unsigned long long)hash,
+                hash == musBufExpectedHash ? "equals" : "DIFFERS FROM");
 }
 
 } // namespace

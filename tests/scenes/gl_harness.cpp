@@ -1,6 +1,7 @@
 #include "tests/scenes/gl_harness.h"
 
 #include "frame/gl_entries.h"
+#include "frame/intro.h"
 #include "frame/intro_state.h"
 
 #include <EGL/egl.h>
@@ -11,17 +12,6 @@
 #include <png.h>
 
 namespace {
-
-// The programs' shared vertex stage: clip-space vertices, texture set 0
-// passed on, set 1 the position in pixels.
-const char vertexSource[] = "uniform vec2 iResolution;\n"
-                            "void main()\n"
-                            "{\n"
-                            "    gl_Position = gl_Vertex;\n"
-                            "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
-                            "    gl_TexCoord[1].xy = (vec2(0.5, 0.5) + 0.5 * gl_Vertex.xy) * "
-                            "iResolution.xy;\n"
-                            "}\n";
 
 template <typename Fn> Fn proc(const char* name) {
     return reinterpret_cast<Fn>(eglGetProcAddress(name));
@@ -117,11 +107,7 @@ bool startGl(int width, int height) {
 }
 
 void resetFrame() {
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_BLEND);
-    glLoadIdentity();
-    callUseProgram(0);
+    resetFrameState();
 }
 
 Frame readFrame() {
@@ -159,7 +145,7 @@ GLuint buildCheckedProgram(const char* fragmentSource, std::string* log) {
     const GLuint program = callCreateProgram();
     const GLuint vertex = callCreateShader(GL_VERTEX_SHADER);
     const GLuint fragment = callCreateShader(GL_FRAGMENT_SHADER);
-    callShaderSource(vertex, vertexSource);
+    callShaderSource(vertex, sharedVertexSource);
     callShaderSource(fragment, fragmentSource);
     callCompileShader(vertex);
     callCompileShader(fragment);

@@ -252,24 +252,11 @@ def shift_pixels(d):
     return int(1023 * d)  # truncation toward zero
 
 
-def old_points(recipe, steps):
-    """The points the current table holds for a picture that has no source yet."""
-    values = re.findall(r"\{([-\d.]+), ([-\d.]+)\}", TABLE.read_text())
-    start = sum(s[2] for s in steps if s[0] < recipe)
-    shapes, k = [], start
-    for r, kind, count, radius in steps:
-        if r == recipe:
-            src = [(float(x), float(y)) for x, y in values[k : k + count]]
-            shapes.append(("old", kind, count, radius, src, Placement(), "old table"))
-            k += count
-    return shapes, []
-
-
 def load_recipe(recipe, steps):
     path = HERE / ("recipe%02d.art" % recipe)
     mine = [s for s in steps if s[0] == recipe]
     if not path.exists():
-        return old_points(recipe, steps)
+        raise ArtError(path.name + " missing")
     shapes, sketch = [], []
     place = Placement()
     layer_start = 0
