@@ -5,10 +5,9 @@
 // outputs are added into LayerBuffer in layer order, so the result is the same
 // to the bit.
 #include "synth/fpmath.h"
-#include "synth/voice.h"
+#include "synth/layer_lanes.h"
 #include "synth/wforms.h"
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -20,30 +19,7 @@
 
 namespace {
 
-constexpr double roundMagic = 6755399441055744.0;     // 1.5 * 2^52
-constexpr double fastRoundLimit = 2251799813685248.0; // 2^51
 constexpr uint32_t maxBatches = (127 + layerLanes - 1) / layerLanes;
-
-// Per-lane state of one batch of layers.
-struct LaneState {
-    double carrierPhase[layerLanes];
-    double modulatorPhase[layerLanes];
-    double depth[layerLanes];
-    double carrierStep[layerLanes];
-    double modulatorStep[layerLanes];
-};
-
-struct BatchSetup {
-    const float* carrier;
-    const float* modulator;
-    double depthFactor;
-};
-
-// Low 16 bits of the rounded value while |x| < 2^51: adding 1.5 * 2^52 leaves
-// the rounded integer in the low mantissa bits.
-inline uint32_t fastLow16(double x) {
-    return uint32_t(std::bit_cast<uint64_t>(x + roundMagic)) & 0xFFFFu;
-}
 
 // Reference arithmetic for any phase (large, infinite or NaN ones included).
 void runLanesExact(const BatchSetup& b, LaneState& s, const LayerBatchScratch& r, uint32_t n,
@@ -153,53 +129,40 @@ __attribute__((target("avx2"))) bool runLanesAvx2(const BatchSetup& b, LaneState
 }
 #endif
 
+bool isAvx2(LayerPath path) {
+    return path == LayerPath::avx2 || path == LayerPath::avx2Gather;
+}
+bool isAvx512(LayerPath path) {
+    return path == LayerPath::avx512 || path == LayerPath::avx512Gather;
+}
+
+// The lanes of an AVX2 or AVX-512 path over one block (only as many vectors as
+// `lanes` needs); false where a phase left the fast rounding range.
+bool runVectorLanes(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
+                    const LayerBatchScratch& r, uint32_t n, float* out) {
 #ifdef SYNTH_HAVE_AVX2_PATH
-template <bool gather>
-bool runLanesAvx2Vectors(const BatchSetup& b, LaneState* s, uint32_t lanes,
-                         const LayerBatchScratch& r, uint32_t n, float* out) {
+    if (isAvx512(path))
+        return runLanesAvx512(b, s, lanes, r, n, out, path == LayerPath::avx512Gather);
+    const bool gather = path == LayerPath::avx2Gather;
     switch ((lanes + 3) / 4) {
     case 1:
-        return runLanesAvx2<1, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<1, true>(b, s, r, n, out)
+                      : runLanesAvx2<1, false>(b, s, r, n, out);
     case 2:
-        return runLanesAvx2<2, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<2, true>(b, s, r, n, out)
+                      : runLanesAvx2<2, false>(b, s, r, n, out);
     case 3:
-        return runLanesAvx2<3, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<3, true>(b, s, r, n, out)
+                      : runLanesAvx2<3, false>(b, s, r, n, out);
     default:
-        return runLanesAvx2<4, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<4, true>(b, s, r, n, out)
+                      : runLanesAvx2<4, false>(b, s, r, n, out);
     }
-}
-
-// Seconds for one block of 16 lanes, best of a few tries. Only the spread of
-// the table indices matters, not the entries: the tables may not be built yet.
-template <bool gather> double timeAvx2Block(LayerBatchScratch& r) {
-    BatchSetup setup{wforms, wforms, 0.9999};
-    double best = 1e9;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        LaneState s[2];
-        for (uint32_t l = 0; l < layerLanes; ++l)
-            for (LaneState& st : s) {
-                st.carrierPhase[l] = st.modulatorPhase[l] = 0.0;
-                st.depth[l] = 1000.0;
-                st.carrierStep[l] = 311.3 + l;
-                st.modulatorStep[l] = 977.7 + 3 * l;
-            }
-        auto start = std::chrono::steady_clock::now();
-        for (int repeat = 0; repeat < 8; ++repeat)
-            runLanesAvx2<4, gather>(setup, s, r, layerBlock, r.out);
-        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
-LayerPath fasterAvx2Path() {
-    static LayerBatchScratch r;
-    std::fill(r.carrierRatio, r.carrierRatio + layerBlock, 1.0);
-    std::fill(r.modulatorRatio, r.modulatorRatio + layerBlock, 1.0);
-    double loads = timeAvx2Block<false>(r), gathers = timeAvx2Block<true>(r);
-    return gathers < loads ? LayerPath::avx2Gather : LayerPath::avx2;
-}
+#else
+    (void)path, (void)b, (void)s, (void)lanes, (void)r, (void)n, (void)out;
+    return false; // no vector paths here: the exact loop does the block
 #endif
+}
 
 // Runs the lanes of two consecutive batches over one block (only as many
 // vectors as `lanes` needs), the exact arithmetic taking over where a phase
@@ -210,14 +173,9 @@ void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
     uint32_t batches = lanes > layerLanes ? 2 : 1;
     LaneState before[2] = {s[0], batches > 1 ? s[1] : s[0]};
     bool fast = true;
-#ifdef SYNTH_HAVE_AVX2_PATH
-    if (path == LayerPath::avx2 || path == LayerPath::avx2Gather) {
-        fast = path == LayerPath::avx2Gather ? runLanesAvx2Vectors<true>(b, s, lanes, r, n, out)
-                                             : runLanesAvx2Vectors<false>(b, s, lanes, r, n, out);
-    } else
-#endif
-    {
-        (void)path;
+    if (isAvx2(path) || isAvx512(path)) {
+        fast = runVectorLanes(path, b, s, lanes, r, n, out);
+    } else {
         for (uint32_t k = 0; k < batches; ++k)
             fast &= runLanesPortable(b, s[k], r, n, out + layerLanes * k, stride);
     }
@@ -308,8 +266,7 @@ __attribute__((target("avx2"))) void addLanesAvx2(float* layerBuffer, const floa
 
 void addBlock(LayerPath path, float* layerBuffer, const float* out, uint32_t n, uint32_t lanes) {
 #ifdef SYNTH_HAVE_AVX2_PATH
-    if (path == LayerPath::avx2 || path == LayerPath::avx2Gather)
-        return addLanesAvx2(layerBuffer, out, n, lanes);
+    if (isAvx2(path) || isAvx512(path)) return addLanesAvx2(layerBuffer, out, n, lanes);
 #endif
     (void)path;
     addLanes(layerBuffer, out, n, lanes, 2 * layerLanes);
@@ -344,18 +301,63 @@ bool layerPathAvailable(LayerPath path) {
 #else
         return false;
 #endif
+    case LayerPath::avx512:
+    case LayerPath::avx512Gather:
+#ifdef SYNTH_HAVE_AVX512_PATH
+        return avx512LanesAvailable();
+#else
+        return false;
+#endif
     }
     return false;
 }
 
+namespace {
+
+// Seconds for one block of 16 lanes, best of a few tries. Only the spread of
+// the table indices matters, not the entries: the tables may not be built yet.
+double timeBlock(LayerPath path, LayerBatchScratch& r) {
+    BatchSetup setup{wforms, wforms, 0.9999};
+    double best = 1e9;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        LaneState s[2];
+        for (uint32_t l = 0; l < layerLanes; ++l)
+            for (LaneState& st : s) {
+                st.carrierPhase[l] = st.modulatorPhase[l] = 0.0;
+                st.depth[l] = 1000.0;
+                st.carrierStep[l] = 311.3 + l;
+                st.modulatorStep[l] = 977.7 + 3 * l;
+            }
+        auto start = std::chrono::steady_clock::now();
+        for (int repeat = 0; repeat < 8; ++repeat)
+            runBlock(path, setup, s, 2 * layerLanes, r, layerBlock, r.out);
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+// The vector paths this processor has, timed against each other once.
+LayerPath fastestVectorPath() {
+    static LayerBatchScratch r;
+    std::fill(r.carrierRatio, r.carrierRatio + layerBlock, 1.0);
+    std::fill(r.modulatorRatio, r.modulatorRatio + layerBlock, 1.0);
+    LayerPath fastest = LayerPath::batched;
+    double best = 1e9;
+    for (LayerPath path :
+         {LayerPath::avx2, LayerPath::avx2Gather, LayerPath::avx512, LayerPath::avx512Gather}) {
+        if (!layerPathAvailable(path)) continue;
+        double seconds = timeBlock(path, r);
+        if (seconds < best) best = seconds, fastest = path;
+    }
+    return fastest;
+}
+
+} // namespace
+
 LayerPath bestLayerPath() {
-    if (!layerPathAvailable(LayerPath::avx2)) return LayerPath::batched;
-#ifdef SYNTH_HAVE_AVX2_PATH
-    static const LayerPath faster = fasterAvx2Path();
-    return faster;
-#else
-    return LayerPath::batched;
-#endif
+    static const LayerPath fastest = fastestVectorPath();
+    return fastest;
 }
 
 void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath path) {

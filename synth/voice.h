@@ -50,11 +50,12 @@ inline float* envelopeBuffer(WorkerState& ws) {
 }
 
 // How the layers of a pitch group are computed; all paths give the same bits.
-// The two AVX2 paths differ in how they read the wave tables: plain loads or
-// gather instructions, whichever is faster depends on the processor.
-enum class LayerPath : uint8_t { scalar, batched, avx2, avx2Gather };
+// The AVX2 (four lanes a vector) and AVX-512 (eight) paths come in two kinds
+// that read the wave tables by plain loads or by gather instructions; which
+// is faster depends on the processor.
+enum class LayerPath : uint8_t { scalar, batched, avx2, avx2Gather, avx512, avx512Gather };
 bool layerPathAvailable(LayerPath path);
-// The fastest path here: the AVX2 variants are timed against each other once.
+// The fastest path here: the vector paths the processor has are timed once.
 LayerPath bestLayerPath();
 
 int16_t layerRandom(uint32_t& state);

@@ -239,7 +239,8 @@ TEST_F(Voice, SeedOnlyMattersWhereRandomIsUsed) {
 // beyond 32 bits included).
 TEST_F(Voice, FastLayerPathsMatchTheReferenceLoop) {
     static float reference[layerClearSize];
-    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather}) {
+    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather,
+                           LayerPath::avx512, LayerPath::avx512Gather}) {
         if (!layerPathAvailable(path)) continue;
         for (uint32_t i = 0; i < song.instrumentCount; ++i) {
             const PitchGroupInfo& g = group(i, 0);
@@ -263,7 +264,8 @@ TEST_F(Voice, FastLayerPathsMatchOnRunawayPhases) {
     static float reference[layerClearSize];
     PitchGroupInfo g = group(5, 0);
     g.layerSamples = 60000;
-    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather}) {
+    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather,
+                           LayerPath::avx512, LayerPath::avx512Gather}) {
         if (!layerPathAvailable(path)) continue;
         prepare(vars[0], 0, 5);
         vars[0].params.depthDecay = 0.02f; // depth doubles every 50 samples
