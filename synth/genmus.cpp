@@ -1,9 +1,11 @@
 #include "synth/genmus.h"
+#include "platform/memory.h"
 #include "platform/thread.h"
 #include "synth/fpmath.h"
 #include "synth/song.h"
 #include "synth/synth.h"
 #include "synth/wforms.h"
+#include <algorithm>
 #include <cfenv>
 #include <cstring>
 
@@ -38,7 +40,10 @@ void renderInstrument(WorkerState& ws, const SongLayout& song, uint32_t index, L
     uint32_t number = 0;
     for (uint32_t g = 0; g < inst.groupCount; ++g) {
         const PitchGroupInfo& group = song.groups[inst.firstGroup + g];
-        renderLayers(ws, group, path);
+        uint32_t readEnd = 0; // the envelopes read LayerBuffer up to their length
+        for (uint32_t k = 0; k < group.sampleCount; ++k)
+            readEnd = std::max(readEnd, song.samples[group.firstSample + k].envLength);
+        renderLayers(ws, group, path, readEnd);
         for (uint32_t k = 0; k < group.sampleCount; ++k, ++number) {
             const NoteSampleInfo& note = song.samples[group.firstSample + k];
             uint32_t n = renderEnvelope(ws, note);
@@ -66,7 +71,9 @@ void genWorker(int32_t w) {
     WorkerState& ws = vars[w / 2];
     ws.worker = w;
     ws.layerSamples = 0;
-    std::memset(ws.mixBus, 0, sizeof ws.mixBus);
+    // Only the frames that reach MusBuf need to start at zero: what is added
+    // past them is never read.
+    std::memset(ws.mixBus, 0, musFrames * sizeof(float));
     for (uint32_t i = 0; i < songLayout.instrumentCount; ++i) {
         renderInstrument(ws, songLayout, i, musLayerPath);
         mixInstrument(ws, songLayout, i);
@@ -81,6 +88,10 @@ void genMusUsing(LayerPath path) {
         return;
     }
     musLayerPath = layerPathAvailable(path) ? path : LayerPath::scalar;
+    // Both workers' buffers and the output are written now, most of them for
+    // the first time: large pages spare most of the page faults.
+    platformLargePages(vars, sizeof vars);
+    platformLargePages(MusBuf, sizeof MusBuf);
     buildWaveforms();
     ThreadHandle left = platformStartThread(genWorker, 0);
     genWorker(2);

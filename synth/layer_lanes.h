@@ -17,10 +17,18 @@ struct LaneState {
     double modulatorStep[layerLanes];
 };
 
+// What a wave table holds. Tables 1 to 4 are simple functions of the entry
+// index, and the values computed from the index are exactly the entries, so a
+// vector path may compute them instead of reading memory; the sine is read.
+enum class WaveShape : uint8_t { table, saw, square, parabola, triangle, silent };
+WaveShape waveShapeOf(int32_t tableNumber);
+
 struct BatchSetup {
     const float* carrier;
     const float* modulator;
     double depthFactor;
+    WaveShape carrierShape = WaveShape::table;
+    WaveShape modulatorShape = WaveShape::table;
 };
 
 // Low 16 bits of the rounded value while |x| < 2^51: adding 1.5 * 2^52 leaves

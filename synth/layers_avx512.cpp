@@ -27,6 +27,54 @@ template <bool gather> SYNTH_AVX512 inline __m256 entries8(const float* table, _
     }
 }
 
+// Table index of each lane as a double: the low 16 bits of the shifted phase
+// put into the mantissa of 2^52, less 2^52.
+SYNTH_AVX512 inline __m512d indexOf(__m512d shifted) {
+    const __m512i low16 = _mm512_set1_epi64(0xFFFF);
+    const __m512i two52 = _mm512_set1_epi64(0x4330000000000000);
+    const __m512i bits = _mm512_ternarylogic_epi64(_mm512_castpd_si512(shifted), low16, two52,
+                                                   0xEA); // (a & b) | c
+    return _mm512_sub_pd(_mm512_castsi512_pd(bits), _mm512_set1_pd(4503599627370496.0));
+}
+
+// Entries of tables 1 to 4 computed from the index i, with k = i - 32767:
+// saw k / 2^15, square -1 below entry 32768 and +1 from it, parabola
+// k^2 / 2^29 - 1 rounded to float, triangle |k| / 2^14 - 1. Every step is
+// exact but the parabola's one rounding, which the table's filling makes too.
+SYNTH_AVX512 inline __m512d computedWave(WaveShape shape, __m512d shifted) {
+    const __m512d k = _mm512_sub_pd(indexOf(shifted), _mm512_set1_pd(32767.0));
+    const __m512d one = _mm512_set1_pd(1.0);
+    switch (shape) {
+    case WaveShape::saw:
+        return _mm512_mul_pd(k, _mm512_set1_pd(0x1p-15));
+    case WaveShape::square:
+        return _mm512_mask_blend_pd(_mm512_cmp_pd_mask(k, _mm512_set1_pd(0.5), _CMP_GT_OQ),
+                                    _mm512_set1_pd(-1.0), one);
+    case WaveShape::parabola: {
+        const __m512d exact =
+            _mm512_sub_pd(_mm512_mul_pd(_mm512_mul_pd(k, k), _mm512_set1_pd(0x1p-29)), one);
+        return _mm512_maskz_cvtps_pd(0xFF, _mm512_maskz_cvtpd_ps(0xFF, exact));
+    }
+    case WaveShape::triangle:
+        return _mm512_sub_pd(_mm512_mul_pd(_mm512_abs_pd(k), _mm512_set1_pd(0x1p-14)), one);
+    default:
+        return _mm512_setzero_pd();
+    }
+}
+
+// A wave's entries as doubles (the modulator) or as floats (the carrier).
+template <bool gather>
+SYNTH_AVX512 inline __m512d waveDoubles(WaveShape shape, const float* table, __m512d shifted) {
+    if (shape == WaveShape::table)
+        return _mm512_maskz_cvtps_pd(0xFF, entries8<gather>(table, shifted));
+    return computedWave(shape, shifted);
+}
+template <bool gather>
+SYNTH_AVX512 inline __m256 waveFloats(WaveShape shape, const float* table, __m512d shifted) {
+    if (shape == WaveShape::table) return entries8<gather>(table, shifted);
+    return _mm512_maskz_cvtpd_ps(0xFF, computedWave(shape, shifted));
+}
+
 // Largest magnitude of the two (VRANGEPD: absolute maximum, sign cleared);
 // a NaN passes through.
 SYNTH_AVX512 inline __m512d largerMagnitude(__m512d a, __m512d b) {
@@ -53,12 +101,13 @@ SYNTH_AVX512 bool runLanes(const BatchSetup& b, LaneState* s, const LayerBatchSc
         const __m512d cr = _mm512_set1_pd(r.carrierRatio[j]);
         const __m512d mr = _mm512_set1_pd(r.modulatorRatio[j]);
         for (int v = 0; v < vectors; ++v) {
-            __m512d qm = _mm512_maskz_cvtps_pd(
-                0xFF, entries8<gather>(b.modulator, _mm512_add_pd(pm[v], magic)));
+            __m512d qm =
+                waveDoubles<gather>(b.modulatorShape, b.modulator, _mm512_add_pd(pm[v], magic));
             __m512d arg = _mm512_add_pd(pc[v], _mm512_mul_pd(d[v], qm));
             largest[v] = largerMagnitude(largest[v], largerMagnitude(pm[v], arg));
-            _mm256_storeu_ps(out + j * stride + layerLanes * v,
-                             entries8<gather>(b.carrier, _mm512_add_pd(arg, magic)));
+            _mm256_storeu_ps(
+                out + j * stride + layerLanes * v,
+                waveFloats<gather>(b.carrierShape, b.carrier, _mm512_add_pd(arg, magic)));
             pc[v] = _mm512_add_pd(pc[v], _mm512_mul_pd(cs[v], cr));
             pm[v] = _mm512_add_pd(pm[v], _mm512_mul_pd(ms[v], mr));
             d[v] = _mm512_mul_pd(_mm512_sub_pd(_mm512_add_pd(d[v], one), one), depthFactor);

@@ -211,10 +211,13 @@ void fillRatios(LayerBatchScratch& r, const LayerVars& v, RatioChain& c, uint32_
     }
 }
 
+// Adds the lanes of every sample into LayerBuffer in lane order; `fresh`
+// starts from 0 instead of the buffer (the first batch of a group, so that
+// the buffer needs no clearing where the layers write: 0 + x is x).
 void addLanes(float* layerBuffer, const float* out, uint32_t n, uint32_t lanes, uint32_t stride,
-              uint32_t from = 0) {
+              bool fresh, uint32_t from = 0) {
     for (uint32_t j = from; j < n; ++j) {
-        float sum = layerBuffer[j];
+        float sum = fresh ? 0.0f : layerBuffer[j];
         for (uint32_t l = 0; l < lanes; ++l)
             sum += out[j * stride + l];
         layerBuffer[j] = sum;
@@ -244,11 +247,11 @@ __attribute__((target("avx2"))) inline void transpose8(__m256* r) {
 // addLanes for eight samples at a time: the lanes are transposed so that one
 // vector holds one lane of eight samples, then added in lane order as above.
 __attribute__((target("avx2"))) void addLanesAvx2(float* layerBuffer, const float* out, uint32_t n,
-                                                  uint32_t lanes) {
+                                                  uint32_t lanes, bool fresh) {
     constexpr uint32_t stride = 2 * layerLanes;
     uint32_t j = 0;
     for (; j + 8 <= n; j += 8) {
-        __m256 sum = _mm256_loadu_ps(layerBuffer + j);
+        __m256 sum = fresh ? _mm256_setzero_ps() : _mm256_loadu_ps(layerBuffer + j);
         for (uint32_t first = 0; first < lanes; first += 8) {
             __m256 r[8];
             for (int i = 0; i < 8; ++i)
@@ -260,16 +263,17 @@ __attribute__((target("avx2"))) void addLanesAvx2(float* layerBuffer, const floa
         }
         _mm256_storeu_ps(layerBuffer + j, sum);
     }
-    addLanes(layerBuffer, out, n, lanes, stride, j);
+    addLanes(layerBuffer, out, n, lanes, stride, fresh, j);
 }
 #endif
 
-void addBlock(LayerPath path, float* layerBuffer, const float* out, uint32_t n, uint32_t lanes) {
+void addBlock(LayerPath path, float* layerBuffer, const float* out, uint32_t n, uint32_t lanes,
+              bool fresh) {
 #ifdef SYNTH_HAVE_AVX2_PATH
-    if (isAvx2(path) || isAvx512(path)) return addLanesAvx2(layerBuffer, out, n, lanes);
+    if (isAvx2(path) || isAvx512(path)) return addLanesAvx2(layerBuffer, out, n, lanes, fresh);
 #endif
     (void)path;
-    addLanes(layerBuffer, out, n, lanes, 2 * layerLanes);
+    addLanes(layerBuffer, out, n, lanes, 2 * layerLanes, fresh);
 }
 
 // Starts every layer in order (drawing its random values) and spreads them over lanes.
@@ -288,6 +292,23 @@ uint32_t startBatches(WorkerState& ws, double step, LaneState* batches) {
 }
 
 } // namespace
+
+WaveShape waveShapeOf(int32_t tableNumber) {
+    switch (tableNumber) {
+    case 1:
+        return WaveShape::saw;
+    case 2:
+        return WaveShape::square;
+    case 3:
+        return WaveShape::parabola;
+    case 4:
+        return WaveShape::triangle;
+    case 5:
+        return WaveShape::silent;
+    default:
+        return WaveShape::table;
+    }
+}
 
 bool layerPathAvailable(LayerPath path) {
     switch (path) {
@@ -366,7 +387,8 @@ void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath
     uint32_t layers = uint32_t(ws.params.layerCount);
     const LayerVars& v = ws.vars; // the factors are the same for every layer
     BatchSetup setup{wforms + uint32_t(ws.params.carrierWave) * waveTableSize,
-                     wforms + uint32_t(ws.params.modulatorWave) * waveTableSize, v.depthFactor};
+                     wforms + uint32_t(ws.params.modulatorWave) * waveTableSize, v.depthFactor,
+                     waveShapeOf(ws.params.carrierWave), waveShapeOf(ws.params.modulatorWave)};
     LayerBatchScratch& r = ws.batch;
     RatioChain ratios{v.carrierRatio, v.modulatorRatio, false};
     for (uint32_t k0 = 0; k0 < group.layerSamples; k0 += layerBlock) {
@@ -375,7 +397,7 @@ void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath
         for (uint32_t b = 0; b < count; b += 2) {
             uint32_t lanes = std::min(layers - b * layerLanes, 2 * layerLanes);
             runBlock(path, setup, batches + b, lanes, r, n, r.out);
-            addBlock(path, ws.layerBuffer + k0, r.out, n, lanes);
+            addBlock(path, ws.layerBuffer + k0, r.out, n, lanes, b == 0);
         }
     }
     ws.vars.carrierRatio = ratios.carrier;

@@ -66,8 +66,12 @@ void startLayer(WorkerState& ws, double step);
 // One layer added into LayerBuffer, sample by sample (the reference path).
 void mklayer(WorkerState& ws, double step, uint32_t samples);
 
-// All layers of a pitch group: reseed, clear, layerCount layers.
-void renderLayers(WorkerState& ws, const PitchGroupInfo& group, LayerPath path);
+// All layers of a pitch group: reseed, clear, layerCount layers. Afterwards
+// LayerBuffer reads as zero from the layers' end up to `readEnd` (at most its
+// first 851,968 samples, which is the default); a caller that knows how far
+// the group's envelopes read passes that, and less is cleared.
+void renderLayers(WorkerState& ws, const PitchGroupInfo& group, LayerPath path,
+                  uint32_t readEnd = layerClearSize);
 
 // Batched layers (several layers side by side); used by renderLayers.
 void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath path);
