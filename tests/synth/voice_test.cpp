@@ -258,6 +258,39 @@ TEST_F(Voice, FastLayerPathsMatchTheReferenceLoop) {
     }
 }
 
+// Every table in both roles, every path: with unit steps and no sweep the
+// phase of sample k is k, so a run of one cycle reads every entry. Without
+// depth the carrier reads entry k; with a depth of 2^30 the carrier index
+// moves by 64 for one float step of the modulator, so any entry read wrong
+// shows. Nine layers fill a vector and start another.
+TEST_F(Voice, FastLayerPathsReadEveryTableEntryAlike) {
+    static float reference[70000];
+    PitchGroupInfo g{};
+    g.step = 1.0;
+    g.layerSamples = 70000;
+    InstrumentParams p{};
+    p.layerCount = 9;
+    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather,
+                           LayerPath::avx512, LayerPath::avx512Gather}) {
+        if (!layerPathAvailable(path)) continue;
+        for (int32_t carrier = 0; carrier < waveTableCount; ++carrier)
+            for (int32_t modulator = 0; modulator < waveTableCount; ++modulator)
+                for (float depth : {0.0f, 0x1p30f}) {
+                    p.carrierWave = carrier;
+                    p.modulatorWave = modulator;
+                    p.depth = depth;
+                    vars[0].params = p;
+                    vars[0].worker = 0;
+                    renderLayers(vars[0], g, LayerPath::scalar);
+                    std::memcpy(reference, vars[0].layerBuffer, sizeof reference);
+                    renderLayers(vars[0], g, path);
+                    ASSERT_EQ(std::memcmp(reference, vars[0].layerBuffer, sizeof reference), 0)
+                        << "path " << int(path) << " carrier " << carrier << " modulator "
+                        << modulator << " depth " << depth;
+                }
+    }
+}
+
 // A depth that grows without bound drives the carrier phase past 2^51, then
 // to infinity and NaN: the fast paths hand such blocks to the exact rounding.
 TEST_F(Voice, FastLayerPathsMatchOnRunawayPhases) {
