@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cfenv>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 alignas(64) int16_t MusBuf[musFrames * 2];
 SongLayout songLayout;
@@ -17,12 +20,6 @@ namespace {
 
 LayerPath musLayerPath = LayerPath::scalar;
 
-void convertChannel(const WorkerState& ws) {
-    int16_t* out = MusBuf + ws.worker / 2;
-    for (uint32_t f = 0; f < musFrames; ++f)
-        out[2 * f] = busToPcm(ws.mixBus[f]);
-}
-
 } // namespace
 
 int16_t busToPcm(float value) {
@@ -31,6 +28,29 @@ int16_t busToPcm(float value) {
     if (x < -1.0) x = -1.0;
     if (x != x) x = 0.0;
     return int16_t(roundEven(x * double(finalamp)));
+}
+
+void convertChannel(const WorkerState& ws) {
+    int16_t* out = MusBuf + ws.worker / 2;
+    uint32_t f = 0;
+#if defined(__SSE2__)
+    // busToPcm two frames at a time: NaN to 0, clamp, scale, and the
+    // conversion rounds to nearest even (the worker runs in the default
+    // floating-point environment).
+    const __m128d low = _mm_set1_pd(-1.0), high = _mm_set1_pd(1.0);
+    const __m128d scale = _mm_set1_pd(double(finalamp));
+    for (; f + 2 <= musFrames; f += 2) {
+        const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(ws.mixBus + f));
+        __m128d x = _mm_cvtps_pd(_mm_castsi128_ps(two));
+        x = _mm_and_pd(x, _mm_cmpord_pd(x, x));
+        x = _mm_min_pd(_mm_max_pd(x, low), high);
+        const __m128i pcm = _mm_cvtpd_epi32(_mm_mul_pd(x, scale));
+        out[2 * f] = int16_t(_mm_cvtsi128_si32(pcm));
+        out[2 * f + 2] = int16_t(_mm_cvtsi128_si32(_mm_srli_si128(pcm, 4)));
+    }
+#endif
+    for (; f < musFrames; ++f)
+        out[2 * f] = busToPcm(ws.mixBus[f]);
 }
 
 void renderInstrument(WorkerState& ws, const SongLayout& song, uint32_t index, LayerPath path) {

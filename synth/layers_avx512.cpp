@@ -88,6 +88,9 @@ SYNTH_AVX512 bool runLanes(const BatchSetup& b, LaneState* s, const LayerBatchSc
     const __m512d magic = _mm512_set1_pd(roundMagic);
     const __m512d one = _mm512_set1_pd(1.0);
     const __m512d depthFactor = _mm512_set1_pd(b.depthFactor);
+    const WaveShape modulatorShape = b.modulatorShape, carrierShape = b.carrierShape;
+    const float* const modulator = b.modulator;
+    const float* const carrier = b.carrier;
     __m512d pc[vectors], pm[vectors], d[vectors], cs[vectors], ms[vectors], largest[vectors];
     for (int v = 0; v < vectors; ++v) {
         pc[v] = _mm512_loadu_pd(s[v].carrierPhase);
@@ -102,12 +105,11 @@ SYNTH_AVX512 bool runLanes(const BatchSetup& b, LaneState* s, const LayerBatchSc
         const __m512d mr = _mm512_set1_pd(r.modulatorRatio[j]);
         for (int v = 0; v < vectors; ++v) {
             __m512d qm =
-                waveDoubles<gather>(b.modulatorShape, b.modulator, _mm512_add_pd(pm[v], magic));
+                waveDoubles<gather>(modulatorShape, modulator, _mm512_add_pd(pm[v], magic));
             __m512d arg = _mm512_add_pd(pc[v], _mm512_mul_pd(d[v], qm));
             largest[v] = largerMagnitude(largest[v], largerMagnitude(pm[v], arg));
-            _mm256_storeu_ps(
-                out + j * stride + layerLanes * v,
-                waveFloats<gather>(b.carrierShape, b.carrier, _mm512_add_pd(arg, magic)));
+            _mm256_storeu_ps(out + j * stride + layerLanes * v,
+                             waveFloats<gather>(carrierShape, carrier, _mm512_add_pd(arg, magic)));
             pc[v] = _mm512_add_pd(pc[v], _mm512_mul_pd(cs[v], cr));
             pm[v] = _mm512_add_pd(pm[v], _mm512_mul_pd(ms[v], mr));
             d[v] = _mm512_mul_pd(_mm512_sub_pd(_mm512_add_pd(d[v], one), one), depthFactor);

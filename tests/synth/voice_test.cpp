@@ -1,6 +1,7 @@
 #include "synth/fpmath.h"
 #include "synth/genmus.h"
 #include "synth/song.h"
+#include "synth/synth.h"
 #include "synth/wforms.h"
 #include <cmath>
 #include <cstring>
@@ -171,6 +172,25 @@ TEST(Mixdown, BusValuesToPcm) {
     EXPECT_EQ(busToPcm(1.0f), 32767);
     EXPECT_EQ(busToPcm(0.0f), 0);
     EXPECT_EQ(busToPcm(NAN), 0);
+}
+
+// The conversion of a whole channel, two frames at a time where the
+// processor allows, against busToPcm: clipping, NaN, halfway cases and a tail.
+TEST(Mixdown, ChannelConversionMatchesBusToPcm) {
+    WorkerState& ws = vars[1];
+    ws.worker = 2;
+    const float special[] = {NAN,          INFINITY,      -INFINITY, 1.5f,     -1.5f, 1.0f,
+                             -1.0f,        0.5f,          -0.5f,     0.0f,     -0.0f, 0.5f / 32767,
+                             1.5f / 32767, -2.5f / 32767, 1e-30f,    0.999999f};
+    uint32_t x = 7;
+    for (uint32_t f = 0; f < musFrames; ++f) {
+        x = x * 1664525u + 1013904223u;
+        ws.mixBus[f] = f < 4096 ? special[f % 16] : float(int32_t(x)) * 0x1p-30f;
+    }
+    ws.mixBus[musFrames - 1] = -1.5f;
+    convertChannel(ws);
+    for (uint32_t f = 0; f < musFrames; ++f)
+        ASSERT_EQ(MusBuf[2 * f + 1], busToPcm(ws.mixBus[f])) << f << " " << ws.mixBus[f];
 }
 
 TEST(Mixdown, SameTickTwiceDoublesTheNote) {
