@@ -1,4 +1,5 @@
 // Layer stack, pixel and channel operations, composition, random source.
+#include "platform/memory.h"
 #include "texgen/ops.h"
 #include <cstring>
 #if defined(__SSE2__)
@@ -133,6 +134,13 @@ void composeVisible() {
             if (layerStack.visible[j]) overSpan(acc, layerPixels(j) + start, BLOCK);
         std::memcpy(outputImage.pixels + start, acc, sizeof acc);
     }
+}
+
+// The layers and the output image are written whole: large pages spare most
+// of their first-touch page faults.
+void useLargePages() {
+    platformLargePages(&layerStack, sizeof layerStack);
+    platformLargePages(&outputImage, sizeof outputImage);
 }
 
 uint32_t nextRandom() {
