@@ -5,6 +5,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 LayerStack layerStack;
 ImageLayer outputImage;
@@ -16,10 +19,103 @@ void selectLayer(int index, int visible) {
     layerStack.touched[index] = 1;
 }
 
-// Layers not selected since they were last cleared are still all 0.
+namespace {
+
+ByteRule* ruleOf(int index) {
+    return layerStack.rules[index];
+}
+
+// Every byte the constant byte of value.
+void setConstantRules(int index, uint32_t value) {
+    for (int k = 0; k < 4; ++k)
+        ruleOf(index)[k] = {uint8_t(k), 0, 1, uint8_t(channelOf(value, k))};
+    layerStack.pending[index] = 1;
+}
+
+// The current layer's rules, starting from "every byte as stored".
+ByteRule* currentRules() {
+    const int index = layerStack.currentIndex;
+    if (!layerStack.pending[index]) {
+        for (int k = 0; k < 4; ++k)
+            ruleOf(index)[k] = {uint8_t(k), 0, 0, 0};
+        layerStack.pending[index] = 1;
+    }
+    return ruleOf(index);
+}
+
+bool allConstant(const ByteRule* rule) {
+    return rule[0].constant && rule[1].constant && rule[2].constant && rule[3].constant;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Eight pixels a vector: one byte shuffle picks the source bytes (none for
+// constants), then the inversions and the constants.
+__attribute__((target("avx2"))) int applyRulesAvx2(const ByteRule* rule, const uint32_t* from,
+                                                   uint32_t* to, int n) {
+    alignas(32) uint8_t pick[32], flip[32], put[32];
+    for (int b = 0; b < 32; ++b) {
+        const ByteRule& r = rule[b % 4];
+        pick[b] = r.constant ? 0x80 : uint8_t((b % 16) / 4 * 4 + r.source);
+        flip[b] = !r.constant && r.invert ? 0xFF : 0;
+        put[b] = r.constant ? r.value : 0;
+    }
+    const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(pick));
+    const __m256i invert = _mm256_load_si256(reinterpret_cast<const __m256i*>(flip));
+    const __m256i constants = _mm256_load_si256(reinterpret_cast<const __m256i*>(put));
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i));
+        v = _mm256_or_si256(_mm256_xor_si256(_mm256_shuffle_epi8(v, shuffle), invert), constants);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + i), v);
+    }
+    return i;
+}
+#endif
+
+// to[i] := from[i] as the rules read it.
+void applyRules(const ByteRule* rule, const uint32_t* from, uint32_t* to, int n) {
+    uint32_t base = 0, shift[4], invert[4], keep[4];
+    for (int k = 0; k < 4; ++k) {
+        base |= rule[k].constant ? uint32_t(rule[k].value) << (8 * k) : 0;
+        shift[k] = 8u * rule[k].source;
+        invert[k] = rule[k].invert ? 0xFFu : 0;
+        keep[k] = rule[k].constant ? 0 : 0xFFu;
+    }
+    int i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) i = applyRulesAvx2(rule, from, to, n);
+#endif
+    for (; i < n; ++i) {
+        const uint32_t p = from[i];
+        to[i] = base | (((p >> shift[0]) ^ invert[0]) & keep[0]) |
+                ((((p >> shift[1]) ^ invert[1]) & keep[1]) << 8) |
+                ((((p >> shift[2]) ^ invert[2]) & keep[2]) << 16) |
+                ((((p >> shift[3]) ^ invert[3]) & keep[3]) << 24);
+    }
+}
+
+} // namespace
+
+void applyPendingRules(int index) {
+    layerStack.pending[index] = 0;
+    uint32_t* p = layerStack.layers[index].pixels;
+    const ByteRule* rule = ruleOf(index);
+    if (allConstant(rule)) {
+        const uint32_t value = uint32_t(rule[0].value) | uint32_t(rule[1].value) << 8 |
+                               uint32_t(rule[2].value) << 16 | uint32_t(rule[3].value) << 24;
+        for (int i = 0; i < PIXEL_COUNT; ++i)
+            p[i] = value;
+        return;
+    }
+    applyRules(rule, p, p, PIXEL_COUNT);
+}
+
+// Layers not selected since they were last cleared are still all 0; the
+// others are cleared by rule.
 void resetStack() {
     for (int i = 0; i < LAYER_COUNT; ++i) {
-        if (layerStack.touched[i]) std::memset(layerPixels(i), 0, sizeof(ImageLayer));
+        if (layerStack.touched[i]) setConstantRules(i, 0);
         layerStack.touched[i] = 0;
         layerStack.visible[i] = 0;
     }
@@ -92,28 +188,26 @@ void maskedOverSpan(uint32_t* dst, const uint32_t* src, const uint32_t* mask, in
 }
 
 void fillLayer(uint32_t value) {
-    uint32_t* p = currentLayer();
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        p[i] = value;
+    setConstantRules(layerStack.currentIndex, value);
 }
 
 void setChannel(int channel, uint8_t value) {
-    uint32_t* p = currentLayer();
-    uint32_t keep = ~(0xFFu << (8 * channel)), put = uint32_t(value) << (8 * channel);
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        p[i] = (p[i] & keep) | put;
+    currentRules()[channel] = {uint8_t(channel), 0, 1, value};
 }
 
 void copyChannel(int dst, int src) {
-    uint32_t* p = currentLayer();
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        p[i] = withChannel(p[i], dst, channelOf(p[i], src));
+    ByteRule* rule = currentRules();
+    rule[dst] = rule[src];
 }
 
 void invertChannel(int dst, int src) {
-    uint32_t* p = currentLayer();
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        p[i] = withChannel(p[i], dst, 255 - channelOf(p[i], src));
+    ByteRule* rule = currentRules();
+    ByteRule r = rule[src];
+    if (r.constant)
+        r.value = uint8_t(255 - r.value);
+    else
+        r.invert ^= 1;
+    rule[dst] = r;
 }
 
 void blendLayer(int layer) {
@@ -124,14 +218,25 @@ void maskedBlend(int colour, int mask, int ch) {
     maskedOverSpan(currentLayer(), layerPixels(colour), layerPixels(mask), ch, PIXEL_COUNT);
 }
 
-// Folds the visible layers block by block, so the running result stays in cache.
+// Folds the visible layers block by block, so the running result stays in
+// cache; a layer with pending rules is read through them, not rewritten.
 void composeVisible() {
     constexpr int BLOCK = 4096;
-    static uint32_t acc[BLOCK];
+    static uint32_t acc[BLOCK], ruled[BLOCK];
     for (int start = 0; start < PIXEL_COUNT; start += BLOCK) {
         std::memset(acc, 0, sizeof acc);
-        for (int j = 0; j < LAYER_COUNT; ++j)
-            if (layerStack.visible[j]) overSpan(acc, layerPixels(j) + start, BLOCK);
+        for (int j = 0; j < LAYER_COUNT; ++j) {
+            if (!layerStack.visible[j]) continue;
+            const uint32_t* pixels = layerStack.layers[j].pixels + start;
+            const ByteRule* rule = ruleOf(j);
+            if (layerStack.pending[j] && allConstant(rule) && rule[CH_A].value == 0)
+                continue; // transparent throughout: leaves the result as it is
+            if (layerStack.pending[j]) {
+                applyRules(rule, pixels, ruled, BLOCK);
+                pixels = ruled;
+            }
+            overSpan(acc, pixels, BLOCK);
+        }
         std::memcpy(outputImage.pixels + start, acc, sizeof acc);
     }
 }
