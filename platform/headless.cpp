@@ -272,9 +272,16 @@ void readScreen() {
     pixels.resize(size_t(options.width) * size_t(options.height) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, options.width, options.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // A screen shows no transparency: the written frames are opaque.
-    for (size_t i = 3; i < pixels.size(); i += 4)
-        pixels[i] = 255;
+    // A screen shows no transparency: the written frames are opaque (alpha is
+    // the high byte of each little-endian pixel word).
+    uint8_t* bytes = pixels.data();
+    const size_t count = pixels.size() / 4;
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t p;
+        std::memcpy(&p, bytes + 4 * i, 4);
+        p |= 0xFF000000u;
+        std::memcpy(bytes + 4 * i, &p, 4);
+    }
 }
 
 // GL rows come bottom-up; the negative stride writes them top-down.
@@ -484,7 +491,12 @@ void platformCommandLine(int argc, char** argv) {
         std::filesystem::create_directories(options.pngDir, error);
     }
     if (!options.logPath.empty()) logFile = openOutput(options.logPath, "w");
-    if (!options.rawPath.empty()) rawFile = openOutput(options.rawPath, "wb");
+    if (!options.rawPath.empty()) {
+        rawFile = openOutput(options.rawPath, "wb");
+        // A whole frame per write: rows are written one by one.
+        static char rawBuffer[1 << 22];
+        std::setvbuf(rawFile, rawBuffer, _IOFBF, sizeof rawBuffer);
+    }
 }
 
 void platformScreenSize(int32_t* width, int32_t* height) {
