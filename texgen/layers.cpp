@@ -11,6 +11,7 @@
 
 LayerStack layerStack;
 ImageLayer outputImage;
+alignas(64) std::byte layerScratch[sizeof(ImageLayer)];
 Xorshift96 rng = XORSHIFT96_START;
 
 void selectLayer(int index, int visible) {
@@ -241,11 +242,12 @@ void composeVisible() {
     }
 }
 
-// The layers and the output image are written whole: large pages spare most
+// The layers, the output image and the scratch area are written whole: large pages spare most
 // of their first-touch page faults.
 void useLargePages() {
     platformLargePages(&layerStack, sizeof layerStack);
     platformLargePages(&outputImage, sizeof outputImage);
+    platformLargePages(layerScratch, sizeof layerScratch);
 }
 
 uint32_t nextRandom() {

@@ -1,6 +1,7 @@
 // The layer stack every texture is built on, the output image, the shared
 // pseudo-random source and the per-operation scratch areas.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 constexpr int TEX_SIZE = 1024;
@@ -43,6 +44,9 @@ constexpr Xorshift96 XORSHIFT96_START = {123456789u, 362436069u, 521288629u};
 
 extern LayerStack layerStack;
 extern ImageLayer outputImage;
+// A layer-sized scratch area shared by the operations that need one (the
+// shift, the alpha halo, the random walks); none of them runs inside another.
+extern std::byte layerScratch[sizeof(ImageLayer)];
 extern Xorshift96 rng; // runs on from recipe to recipe, never reseeded
 
 void applyPendingRules(int index); // rewrites the layer's pixels by its rules
