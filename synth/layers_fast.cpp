@@ -189,26 +189,63 @@ void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
 // Ratios before each sample's update, continuing from the previous block. Once
 // both reach a fixed point (a zero sweep rate, or a sweep that has arrived at
 // exactly 1) they stay there, and the chain need not be followed further.
+// Ratios another group of the instrument followed are read from the cache,
+// and the cache takes the ones followed first here.
 struct RatioChain {
     double carrier, modulator;
     bool settled;
+    uint32_t at; // index of the next ratio
 };
 
-void fillRatios(LayerBatchScratch& r, const LayerVars& v, RatioChain& c, uint32_t n) {
+void fillRatios(LayerBatchScratch& r, const LayerVars& v, RatioChain& c, RatioCache& cache,
+                uint32_t n) {
     uint32_t j = 0;
+    if (c.at < cache.length) {
+        j = std::min(n, cache.length - c.at);
+        std::memcpy(r.carrierRatio, cache.carrier + c.at, j * sizeof(double));
+        std::memcpy(r.modulatorRatio, cache.modulator + c.at, j * sizeof(double));
+        c.at += j;
+        if (c.at < cache.length) {
+            c.carrier = cache.carrier[c.at];
+            c.modulator = cache.modulator[c.at];
+        } else {
+            c = {cache.endCarrier, cache.endModulator, cache.endSettled, c.at};
+        }
+    }
     for (; j < n && !c.settled; ++j) {
         r.carrierRatio[j] = c.carrier;
         r.modulatorRatio[j] = c.modulator;
+        const bool keep = c.at == cache.length && cache.length < ratioCacheSize;
+        if (keep) {
+            cache.carrier[cache.length] = c.carrier;
+            cache.modulator[cache.length] = c.modulator;
+            ++cache.length;
+        }
         double cr = 1.0 + (c.carrier - 1.0) * v.carrierRatioFactor;
         double mr = 1.0 + (c.modulator - 1.0) * v.modulatorRatioFactor;
         c.settled = cr == c.carrier && mr == c.modulator;
         c.carrier = cr;
         c.modulator = mr;
+        ++c.at;
+        if (keep) {
+            cache.endCarrier = c.carrier;
+            cache.endModulator = c.modulator;
+            cache.endSettled = c.settled;
+        }
     }
     for (; j < n; ++j) {
         r.carrierRatio[j] = c.carrier;
         r.modulatorRatio[j] = c.modulator;
     }
+}
+
+// Keeps the cache when it holds these chains, else empties it for them.
+void useRatioCache(RatioCache& cache, const LayerVars& v) {
+    const double key[4] = {v.carrierRatio, v.modulatorRatio, v.carrierRatioFactor,
+                           v.modulatorRatioFactor};
+    if (std::memcmp(key, cache.key, sizeof key) == 0) return;
+    std::memcpy(cache.key, key, sizeof key);
+    cache.length = 0;
 }
 
 // Adds the lanes of every sample into LayerBuffer in lane order; `fresh`
@@ -390,10 +427,11 @@ void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath
                      wforms + uint32_t(ws.params.modulatorWave) * waveTableSize, v.depthFactor,
                      waveShapeOf(ws.params.carrierWave), waveShapeOf(ws.params.modulatorWave)};
     LayerBatchScratch& r = ws.batch;
-    RatioChain ratios{v.carrierRatio, v.modulatorRatio, false};
+    RatioChain ratios{v.carrierRatio, v.modulatorRatio, false, 0};
+    useRatioCache(ws.ratios, v);
     for (uint32_t k0 = 0; k0 < group.layerSamples; k0 += layerBlock) {
         uint32_t n = std::min(group.layerSamples - k0, layerBlock);
-        fillRatios(r, v, ratios, n);
+        fillRatios(r, v, ratios, ws.ratios, n);
         for (uint32_t b = 0; b < count; b += 2) {
             uint32_t lanes = std::min(layers - b * layerLanes, 2 * layerLanes);
             runBlock(path, setup, batches + b, lanes, r, n, r.out);

@@ -31,6 +31,19 @@ struct LayerBatchScratch {
     float out[layerBlock * 2 * layerLanes]; // [sample][lane], two batches
 };
 
+// The sweep ratios of an instrument's pitch groups: every group starts the
+// same two chains afresh, so their first stretch, until they settle, is
+// followed once and read back by the later groups.
+constexpr uint32_t ratioCacheSize = 262144;
+struct RatioCache {
+    double key[4];                   // start ratios and factors of the chains held
+    uint32_t length;                 // ratios held, from the chains' start
+    double endCarrier, endModulator; // the chains at index `length`
+    bool endSettled;
+    double carrier[ratioCacheSize];
+    double modulator[ratioCacheSize];
+};
+
 struct WorkerState {
     uint32_t random;
     int32_t worker; // 0 left, 2 right
@@ -43,6 +56,7 @@ struct WorkerState {
     alignas(64) float envelope[envelopeHistory + envelopeBufferSize];
     alignas(64) float sampleStore[sampleStoreSize];
     alignas(64) LayerBatchScratch batch;
+    alignas(64) RatioCache ratios;
 };
 
 inline float* envelopeBuffer(WorkerState& ws) {

@@ -3,6 +3,7 @@
 #include "synth/song.h"
 #include "synth/synth.h"
 #include "synth/wforms.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -274,6 +275,31 @@ TEST_F(Voice, FastLayerPathsMatchTheReferenceLoop) {
             EXPECT_EQ(
                 std::memcmp(&scalarVars.driveFactor, &vars[0].vars.driveFactor, 4 * sizeof(double)),
                 0);
+        }
+    }
+}
+
+// The sweep ratios of a group are partly read back from what earlier groups
+// of the instrument followed: groups one after another, shorter and longer
+// than what is kept, as the reference loop computes them. Instrument 11's
+// modulator sweep and instrument 7's two sweeps settle only after more
+// samples than are kept.
+TEST_F(Voice, FastLayerPathsFollowTheSweepsAcrossGroups) {
+    static float reference[layerClearSize];
+    LayerPath path = bestLayerPath();
+    for (uint32_t instrument : {7u, 11u, 0u}) {
+        const uint32_t groups = std::min(song.instruments[instrument].groupCount, 4u);
+        for (uint32_t g = 0; g < groups; ++g) {
+            prepare(vars[0], 0, instrument);
+            renderLayers(vars[0], group(instrument, g), LayerPath::scalar);
+            std::memcpy(reference, vars[0].layerBuffer, sizeof reference);
+            const LayerVars expect = vars[0].vars;
+            prepare(vars[1], 0, instrument);
+            renderLayers(vars[1], group(instrument, g), path);
+            ASSERT_EQ(std::memcmp(reference, vars[1].layerBuffer, sizeof reference), 0)
+                << "instrument " << instrument << " group " << g;
+            EXPECT_EQ(expect.carrierRatio, vars[1].vars.carrierRatio);
+            EXPECT_EQ(expect.modulatorRatio, vars[1].vars.modulatorRatio);
         }
     }
 }
