@@ -108,9 +108,12 @@ void genMusUsing(LayerPath path) {
         return;
     }
     musLayerPath = layerPathAvailable(path) ? path : LayerPath::scalar;
-    // Both workers' buffers and the output are written now, most of them for
-    // the first time: large pages spare most of the page faults.
-    platformLargePages(vars, sizeof vars);
+    // The mix buses (as far as MusBuf reads them) and MusBuf are written whole
+    // now, most of them for the first time: large pages spare most of their
+    // page faults. The other buffers are used only in part, which large pages
+    // would round up.
+    for (WorkerState& ws : vars)
+        platformLargePages(ws.mixBus, musFrames * sizeof(float));
     platformLargePages(MusBuf, sizeof MusBuf);
     buildWaveforms();
     ThreadHandle left = platformStartThread(genWorker, 0);
