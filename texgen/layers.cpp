@@ -9,6 +9,17 @@
 #include <immintrin.h>
 #endif
 
+#if defined(__x86_64__) || defined(__i386__)
+namespace {
+
+bool haveAvx2() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
+} // namespace
+#endif
+
 LayerStack layerStack;
 ImageLayer outputImage;
 alignas(64) std::byte layerScratch[sizeof(ImageLayer)];
@@ -84,8 +95,7 @@ void applyRules(const ByteRule* rule, const uint32_t* from, uint32_t* to, int n)
     }
     int i = 0;
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) i = applyRulesAvx2(rule, from, to, n);
+    if (haveAvx2()) i = applyRulesAvx2(rule, from, to, n);
 #endif
     for (; i < n; ++i) {
         const uint32_t p = from[i];
@@ -147,8 +157,70 @@ inline __m128i over4(__m128i d, __m128i s) {
 } // namespace
 #endif
 
+#if defined(__x86_64__) || defined(__i386__)
+namespace {
+
+// over4 on eight pixels: the unpacks and packs work within 128-bit halves,
+// so each half is exactly over4 of its four pixels.
+__attribute__((target("avx2"))) inline __m256i over8(__m256i d, __m256i s) {
+    const __m256i zero = _mm256_setzero_si256(), c255 = _mm256_set1_epi16(255);
+    const __m256i one = _mm256_set1_epi16(1);
+    __m256i out[2];
+    for (int half = 0; half < 2; ++half) {
+        __m256i dw = half ? _mm256_unpackhi_epi8(d, zero) : _mm256_unpacklo_epi8(d, zero);
+        __m256i sw = half ? _mm256_unpackhi_epi8(s, zero) : _mm256_unpacklo_epi8(s, zero);
+        __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(sw, 0xFF), 0xFF);
+        __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(dw, _mm256_sub_epi16(c255, a)),
+                                     _mm256_mullo_epi16(sw, a));
+        out[half] = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_add_epi16(x, one), _mm256_srli_epi16(x, 8)), 8);
+    }
+    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000u));
+    __m256i colour = _mm256_andnot_si256(alpha, _mm256_packus_epi16(out[0], out[1]));
+    return _mm256_or_si256(colour, _mm256_and_si256(alpha, _mm256_max_epu8(d, s)));
+}
+
+// overSpan's vector part eight pixels at a time; returns how many it did.
+__attribute__((target("avx2"))) int overSpanAvx2(uint32_t* dst, const uint32_t* src, int n) {
+    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000u));
+    int i = 0;
+    for (const int end = n & ~7; i < end; i += 8) {
+        __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        __m256i a = _mm256_and_si256(s, alpha);
+        if (_mm256_testz_si256(a, a)) continue; // all transparent
+        if (uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, alpha))) == 0xFFFFFFFFu) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s); // all opaque
+            continue;
+        }
+        __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), over8(d, s));
+    }
+    return i;
+}
+
+__attribute__((target("avx2"))) int maskedOverSpanAvx2(uint32_t* dst, const uint32_t* src,
+                                                       const uint32_t* mask, int ch, int n) {
+    const __m128i shift = _mm_cvtsi32_si128(8 * ch);
+    const __m256i colourBytes = _mm256_set1_epi32(0x00FFFFFF);
+    int i = 0;
+    for (const int end = n & ~7; i < end; i += 8) {
+        __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(mask + i));
+        m = _mm256_or_si256(_mm256_slli_epi32(_mm256_srl_epi32(m, shift), 24), colourBytes);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), over8(d, _mm256_min_epu8(s, m)));
+    }
+    return i;
+}
+
+} // namespace
+#endif
+
 void overSpan(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    if (haveAvx2()) i = overSpanAvx2(dst, src, n);
+#endif
 #if defined(__SSE2__)
     const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
     for (const int end = n & ~3; i < end; i += 4) {
@@ -171,6 +243,9 @@ void overSpan(uint32_t* dst, const uint32_t* src, int n) {
 
 void maskedOverSpan(uint32_t* dst, const uint32_t* src, const uint32_t* mask, int ch, int n) {
     int i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    if (haveAvx2()) i = maskedOverSpanAvx2(dst, src, mask, ch, n);
+#endif
 #if defined(__SSE2__)
     const __m128i shift = _mm_cvtsi32_si128(8 * ch), colourBytes = _mm_set1_epi32(0x00FFFFFF);
     for (const int end = n & ~3; i < end; i += 4) {

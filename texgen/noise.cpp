@@ -251,15 +251,21 @@ uint8_t* walkPlane(int channel) {
 }
 
 void splitPlanes(const uint8_t* bytes) {
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        for (int c = 0; c < 3; ++c)
-            walkPlane(c)[i] = bytes[4 * i + c];
+    uint8_t *red = walkPlane(0), *green = walkPlane(1), *blue = walkPlane(2);
+    for (int i = 0; i < PIXEL_COUNT; ++i) {
+        red[i] = bytes[4 * i];
+        green[i] = bytes[4 * i + 1];
+        blue[i] = bytes[4 * i + 2];
+    }
 }
 
 void mergePlanes(uint8_t* bytes) {
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        for (int c = 0; c < 3; ++c)
-            bytes[4 * i + c] = walkPlane(c)[i];
+    const uint8_t *red = walkPlane(0), *green = walkPlane(1), *blue = walkPlane(2);
+    for (int i = 0; i < PIXEL_COUNT; ++i) {
+        bytes[4 * i] = red[i];
+        bytes[4 * i + 1] = green[i];
+        bytes[4 * i + 2] = blue[i];
+    }
 }
 
 // One walk, branch-free: the direction indexes the moves (y kept as the row

@@ -29,6 +29,8 @@ TEST(OverPixel, FastFormsMatchTheDefinition) {
         src[i] = gen();
         if (i % 7 == 0) src[i] &= 0x00FFFFFF; // alpha 0
         if (i % 11 == 0) src[i] |= 0xFF000000;
+        if (i >= 1000 && i < 1040) src[i] &= 0x00FFFFFF; // runs of transparent ...
+        if (i >= 2000 && i < 2040) src[i] |= 0xFF000000; // ... and of opaque pixels
         expect[i] = overPixelReference(dst[i], src[i]);
         ASSERT_EQ(overPixel(dst[i], src[i]), expect[i]) << i;
     }
