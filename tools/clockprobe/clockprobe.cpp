@@ -2,7 +2,9 @@
 // reads the position at steady frame rates, as the main loop does. For each
 // rate it prints the reads that saw no advance, the largest difference between
 // an advance and the wall time between its two reads, and how often the
-// position went backwards or past the bytes handed to the device so far.
+// position went backwards or past the bytes handed to the device so far, and
+// the largest time between two device callbacks (a late callback holds the
+// position back: it never passes what the device was given).
 // SDL_AUDIODRIVER defaults to dummy (no sound card needed). Exit code 1 when
 // the position ever went backwards or past the bytes handed over.
 #include "platform/platform.h"
@@ -31,10 +33,25 @@ SDL_AudioCallback backendCallback;
 void* backendUserdata;
 SDL_AudioDeviceID device;
 int64_t handedBytes;
+Clock::time_point lastCallback;
+Clock::duration largestCallbackGap; // since the last reset
 
 void countingCallback(void*, Uint8* stream, int length) {
+    const Clock::time_point now = Clock::now();
     backendCallback(backendUserdata, stream, length);
     handedBytes += length;
+    if (lastCallback != Clock::time_point{})
+        largestCallbackGap = std::max(largestCallbackGap, now - lastCallback);
+    lastCallback = now;
+}
+
+// The largest time between two callbacks since the last call.
+double takeLargestCallbackGapMs() {
+    SDL_LockAudioDevice(device);
+    const std::chrono::duration<double, std::milli> gap = largestCallbackGap;
+    largestCallbackGap = {};
+    SDL_UnlockAudioDevice(device);
+    return gap.count();
 }
 
 struct Options {
@@ -46,6 +63,7 @@ struct Figures {
     int reads = 0;
     int withoutAdvance = 0;
     double largestGapMs = 0.0; // |advance - wall time| between two reads
+    double largestCallbackGapMs = 0.0;
     int backwards = 0;
     int pastHanded = 0;
 };
@@ -70,6 +88,7 @@ Figures probe(int rate, double seconds) {
     const auto period =
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate));
     const int count = int(std::lround(seconds * rate));
+    takeLargestCallbackGapMs();
     Reading previous = readClock();
     Clock::time_point next = previous.time + period;
     for (int i = 0; i < count; ++i, next += period) {
@@ -84,6 +103,7 @@ Figures probe(int rate, double seconds) {
         figures.largestGapMs = std::max(figures.largestGapMs, std::fabs(advance - wall) * 1000.0);
         previous = now;
     }
+    figures.largestCallbackGapMs = takeLargestCallbackGapMs();
     return figures;
 }
 
@@ -156,8 +176,10 @@ int main(int argc, char** argv) {
     for (int rate : options.rates) {
         const Figures f = probe(rate, options.seconds);
         std::printf("%d fps, %d reads: %d without advance, largest |advance - wall time| %.2f ms, "
-                    "backwards %d, past the bytes handed over %d\n",
-                    rate, f.reads, f.withoutAdvance, f.largestGapMs, f.backwards, f.pastHanded);
+                    "backwards %d, past the bytes handed over %d (largest time between two "
+                    "callbacks %.1f ms)\n",
+                    rate, f.reads, f.withoutAdvance, f.largestGapMs, f.backwards, f.pastHanded,
+                    f.largestCallbackGapMs);
         sound = sound && f.backwards == 0 && f.pastHanded == 0;
     }
     return sound ? 0 : 1;
