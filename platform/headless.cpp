@@ -197,7 +197,7 @@ bool platformCreateWindow(int32_t, int32_t) {
 }
 
 bool platformSetPixelFormat() {
-    return true;
+    return !headless.failPixelFormat;
 }
 
 bool platformCreateContext() {

@@ -36,6 +36,7 @@ const char usage[] =
     "  --escape-loading     hold Escape from the start\n"
     "  --no-audio           behave as if no audio device could be opened\n"
     "  --hide-entry NAME    answer this GL entry-point name with null\n"
+    "  --fail-pixel-format  fail the setting of the pixel format\n"
     "  --fail-context       fail the GL context creation\n"
     "  --help               this text\n"
     "Files appear under their names only when complete. Exit codes: 0 done, 1 a write\n"
@@ -112,6 +113,8 @@ bool headlessOption(CommandLine& line, double* stop) {
         headless.noAudio = true;
     } else if (option == "--hide-entry") {
         headless.hiddenEntry = optionValue(line);
+    } else if (option == "--fail-pixel-format") {
+        headless.failPixelFormat = true;
     } else if (option == "--fail-context") {
         headless.failContext = true;
     } else {
