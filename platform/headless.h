@@ -22,6 +22,7 @@ struct HeadlessSettings {
     bool escapeLoading = false;    // Escape held from the start
     bool noAudio = false;          // no audio device
     std::string hiddenEntry;       // a GL entry point to answer with null
+    bool failPixelFormat = false;  // a pixel format that cannot be set
     bool failContext = false;      // a GL context that cannot be created
     std::vector<ScriptedKey> keys; // ascending frames
 };
