@@ -21,9 +21,15 @@ EGLDisplay display = EGL_NO_DISPLAY;
 EGLContext context = EGL_NO_CONTEXT;
 
 volatile std::sig_atomic_t signalNumber;
+volatile std::sig_atomic_t playing;
 
+// While loading there is nothing to finish: the run ends at once. During
+// playback it ends after the frame in progress, as with Escape.
 void onSignal(int number) {
     signalNumber = number;
+    if (playing) return;
+    recordAbandon();
+    std::_Exit(128 + number);
 }
 
 // --- EGL and the framebuffer standing in for the screen ---
@@ -177,8 +183,7 @@ int headlessSignal() {
     return signalNumber;
 }
 
-// Outputs are opened by the program before start-up; signals end the run
-// like Escape, after the frame in progress.
+// Outputs are opened by the program before start-up.
 void platformCommandLine(int, char**) {
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
@@ -233,6 +238,7 @@ void platformPresent() {
 
 void platformStartAudio(const void* pcm, uint32_t bytes) {
     audioStarted = true;
+    playing = 1;
     audioBytes = bytes;
     recordSound(pcm, bytes);
 }

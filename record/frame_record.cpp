@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 RecordSettings recording;
@@ -69,11 +70,23 @@ void readScreen() {
         pixels[i] = 255;
 }
 
+// The unfinished files by name, for a signal handler to remove.
+char rawPart[4096];
+char pngPart[4096];
+
+void keepName(char (&name)[4096], const std::string& path) {
+    const std::string part = path.empty() ? "" : partName(path);
+    name[0] = 0;
+    if (part.size() < sizeof name) std::memcpy(name, part.c_str(), part.size() + 1);
+}
+
 void writeFramePng(const char* format, long long number) {
     char name[40];
     std::snprintf(name, sizeof name, format, number);
     const std::string path = recording.pngDir + name;
+    keepName(pngPart, path);
     if (!writePng(path, pixels.data(), recording.width, recording.height)) failWrite(path);
+    pngPart[0] = 0;
 }
 
 uint64_t hashBytes(const uint8_t* data, size_t size) {
@@ -165,6 +178,7 @@ bool recordOpen() {
     }
     if (!recording.rawPath.empty() && !openPart(rawOut, recording.rawPath))
         return fail(recording.rawPath);
+    if (rawOut.file != stdout) keepName(rawPart, recording.rawPath);
     for (const std::string& path : {recording.wavPath, recording.reportPath}) {
         if (path.empty()) continue;
         std::FILE* probe = std::fopen(partName(path).c_str(), "wb");
@@ -224,6 +238,11 @@ void recordSound(const void* pcm, uint32_t bytes) {
     if (!openPart(wav, recording.wavPath)) failWrite(recording.wavPath);
     const bool written = writeWav(wav.file, static_cast<const uint8_t*>(pcm) + from, to - from);
     if (!closePart(wav, written) || !written) failWrite(recording.wavPath);
+}
+
+void recordAbandon() {
+    if (rawPart[0]) unlink(rawPart);
+    if (pngPart[0]) unlink(pngPart);
 }
 
 bool recordFinish(bool keep) {

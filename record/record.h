@@ -40,6 +40,9 @@ bool recordCommit();
 // The soundtrack as it starts playing: writes the chosen range of it.
 void recordSound(const void* pcm, uint32_t bytes);
 
+// Removes the unfinished files at once; safe in a signal handler.
+void recordAbandon();
+
 // Closes the outputs and gives them their names; false when one failed. With
 // `keep` false (an interrupted run) the unfinished files are removed instead.
 bool recordFinish(bool keep);
