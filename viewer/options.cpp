@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+ViewerSettings viewer;
+
 const char viewerOptionsHelp[] =
     "  --start SECONDS      begin at this music time (0 to before 134.4)\n"
     "  --scale F            draw frames at F (0 < F <= 1) of the size and stretch them\n"

@@ -14,8 +14,6 @@
 #include <cstdio>
 #include <cstring>
 
-ViewerSettings viewer;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;

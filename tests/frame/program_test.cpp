@@ -2,100 +2,23 @@
 // Escape, missing GL entry points and a failing context. Whole runs are
 // costly (synthesis and every texture), so each test runs it once and checks
 // everything that run shows.
+#include "tests/frame/program_run.h"
 #include "texgen/texgen.h"
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <png.h>
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct ProgramRun {
-    int exitCode;
-    std::string log;
-    std::string errors;
-    fs::path dir;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The program's own messages on stderr, without what a GL driver may add
-// (loader warnings differ between machines).
-std::string ownLines(const std::string& text) {
-    std::string own;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        const bool driver = line.rfind("libEGL", 0) == 0 || line.rfind("MESA", 0) == 0 ||
-                            line.rfind("ATTENTION", 0) == 0 || line.rfind("pci id", 0) == 0;
-        if (!driver) own += line + "\n";
-    }
-    return own;
-}
-
-// Runs the program in a fresh folder of its own; the log goes to log.txt,
-// and @DIR@ in the arguments names the folder.
-ProgramRun runIntro(const std::string& name, std::string arguments) {
-    const fs::path dir = fs::path(FRAME_TEST_WORK_DIR) / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    for (size_t at; (at = arguments.find("@DIR@")) != std::string::npos;)
-        arguments.replace(at, 5, dir.string());
-    const std::string command =
-        std::string(INTRO_HEADLESS) + " --log " + (dir / "log.txt").string() + " " + arguments +
-        " >" + (dir / "stdout.txt").string() + " 2>" + (dir / "stderr.txt").string();
-    const int status = std::system(command.c_str());
-    ProgramRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-    run.log = readFile(dir / "log.txt");
-    run.errors = ownLines(readFile(dir / "stderr.txt"));
-    run.dir = dir;
-    return run;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
-
-struct FrameLine {
-    long long number;
-    double musicTime;
-    double sceneTime;
-    std::string scene;
-    int presents;
-};
-
-std::vector<FrameLine> frameLines(const std::string& log) {
-    std::vector<FrameLine> frames;
-    for (const std::string& line : lines(log)) {
-        FrameLine f;
-        char scene[64] = {};
-        if (std::sscanf(line.c_str(),
-                        "frame %lld musicTime %lf sceneTime %lf scene %63s presents %d", &f.number,
-                        &f.musicTime, &f.sceneTime, scene, &f.presents) == 5) {
-            f.scene = scene;
-            frames.push_back(f);
-        }
-    }
-    return frames;
+// Runs the headless program in a fresh folder of its own with its log in
+// log.txt; @DIR@ in the arguments names the folder.
+ProgramRun runIntro(const std::string& name, const std::string& arguments) {
+    return runProgram(FRAME_TEST_WORK_DIR, name, INTRO_HEADLESS, arguments, true);
 }
 
 std::vector<int> tickLines(const std::string& log) {
@@ -125,19 +48,6 @@ std::string hex(uint64_t value) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", (unsigned long long)value);
     return text;
-}
-
-// RGBA pixels of a PNG file, rows top-down; empty if it cannot be read.
-std::vector<uint8_t> readPng(const fs::path& path, uint32_t* width, uint32_t* height) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    *width = image.width;
-    *height = image.height;
-    return pixels;
 }
 
 int redPixelsInRow(const std::vector<uint8_t>& rgba, uint32_t width, uint32_t row) {
