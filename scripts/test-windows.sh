@@ -6,6 +6,11 @@
 # and a run without any audio device plays on the timer clock.
 # Screenshots are kept in build-win32-x64/wine-shots/.
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/test-windows.sh"
+  echo "Cross-builds the Windows programs and runs their tests and three runs under Wine."
+  exit 0
+fi
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
 

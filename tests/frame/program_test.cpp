@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -221,6 +222,38 @@ TEST(IntroProgram, PixelFormatThatCannotBeSetExitsWithMinusOneAndOneLine) {
     EXPECT_EQ(run.exitCode, 255);
     EXPECT_EQ(run.log, "") << "nothing presented";
     EXPECT_EQ(run.errors, "intro: could not set the pixel format\n");
+}
+
+// An output that cannot be written is refused before anything is rendered;
+// one that fails later ends the run with a failure, and no unfinished file
+// is left under an output's name.
+TEST(IntroProgram, OutputsThatCannotBeWrittenFail) {
+    const ProgramRun early =
+        runIntro("unwritable", "--size 16x16 --png @DIR@/stdout.txt/png --raw @DIR@/raw.bin");
+    EXPECT_EQ(early.exitCode, 2);
+    EXPECT_EQ(early.log, "") << "nothing rendered";
+    EXPECT_EQ(lines(early.errors).size(), 1u) << early.errors;
+    EXPECT_NE(early.errors.find("cannot write into"), std::string::npos) << early.errors;
+    EXPECT_FALSE(fs::exists(early.dir / "raw.bin.part"));
+
+    const fs::path full = fs::path(FRAME_TEST_WORK_DIR) / "full";
+    fs::create_directories(full);
+    const std::string late =
+        std::string(INTRO_HEADLESS) + " --size 16x16 --fps 10 --stop 2 --log " +
+        (full / "log.txt").string() + " --raw - >/dev/full 2>" + (full / "stderr.txt").string();
+    const int status = std::system(late.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(readFile(full / "stderr.txt").find("cannot write -: No space left on device"),
+              std::string::npos)
+        << readFile(full / "stderr.txt");
+    EXPECT_EQ(frameLines(readFile(full / "log.txt")).size(), 1u) << "ended at the failed frame";
+
+    const ProgramRun missing = runIntro("missing", "--size 16x16 --fps 10 --stop 0.3 "
+                                                   "--png @DIR@/new/folder --raw @DIR@/raw.bin");
+    EXPECT_EQ(missing.exitCode, 0) << missing.errors;
+    EXPECT_TRUE(fs::exists(missing.dir / "new/folder/frame-000002.png")) << "folder made";
+    EXPECT_EQ(fs::file_size(missing.dir / "raw.bin"), 3u * 16 * 16 * 4);
+    EXPECT_FALSE(fs::exists(missing.dir / "raw.bin.part"));
 }
 
 TEST(IntroProgram, RejectsUnknownOptions) {
