@@ -68,30 +68,24 @@ void fillAudio(void*, Uint8* stream, int length) {
     audioClockHandOver(audioClock, streamEnd, handedAt);
 }
 
-void queueKey(const SDL_KeyboardEvent& key) {
-    PlatformKey pressed = PlatformKey::none;
-    switch (key.keysym.scancode) {
-    case SDL_SCANCODE_SPACE:
-        pressed = PlatformKey::pause;
-        break;
-    case SDL_SCANCODE_LEFT:
-        pressed = PlatformKey::back;
-        break;
-    case SDL_SCANCODE_RIGHT:
-        pressed = PlatformKey::forward;
-        break;
-    case SDL_SCANCODE_F:
-        pressed = PlatformKey::fullscreen;
-        break;
-    case SDL_SCANCODE_I:
-        pressed = PlatformKey::overlay;
-        break;
-    default:
+struct KeyBinding {
+    SDL_Scancode scancode;
+    PlatformKey key;
+};
+constexpr KeyBinding keyBindings[] = {
+    {SDL_SCANCODE_SPACE, PlatformKey::pause},   {SDL_SCANCODE_LEFT, PlatformKey::back},
+    {SDL_SCANCODE_RIGHT, PlatformKey::forward}, {SDL_SCANCODE_F, PlatformKey::fullscreen},
+    {SDL_SCANCODE_I, PlatformKey::overlay},
+};
+
+void queueKey(const SDL_KeyboardEvent& event) {
+    for (const KeyBinding& binding : keyBindings) {
+        if (binding.scancode != event.keysym.scancode) continue;
+        const bool seek = binding.key == PlatformKey::back || binding.key == PlatformKey::forward;
+        if (event.repeat && !seek) return; // held keys repeat only the seeks
+        if (keyCount < int(std::size(keyQueue))) keyQueue[keyCount++] = binding.key;
         return;
     }
-    const bool seeking = pressed == PlatformKey::back || pressed == PlatformKey::forward;
-    if (key.repeat && !seeking) return; // held keys repeat only the seeks
-    if (keyCount < int(std::size(keyQueue))) keyQueue[keyCount++] = pressed;
 }
 
 bool initVideo() {
