@@ -40,10 +40,15 @@ for _ in $(seq 1 300); do
   sleep 0.2
 done
 [ -n "$window" ] || fail "no window named intro"
-sleep 8 # loading
-alive
+# Loading ends with the suggestion to scale (Xvfb's GL is a software one).
+for _ in $(seq 1 600); do
+  grep -q "software rasteriser.*--scale 0.5" "$errors" && break
+  alive
+  sleep 0.2
+done
 grep -q "software rasteriser.*--scale 0.5" "$errors" ||
   fail "no suggestion of --scale on a software renderer"
+sleep 1
 
 xdotool windowmove --sync "$window" 0 0
 sleep 1

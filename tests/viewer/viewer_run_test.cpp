@@ -12,6 +12,15 @@
 
 namespace {
 
+// A sanitizer build takes about a minute a run to start; there the checks
+// that need many runs are left to the normal build, and the cheaper ones
+// still take every viewer path (the loop run shows the overlay, scaled).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool manyRunsTooSlow = true;
+#else
+constexpr bool manyRunsTooSlow = false;
+#endif
+
 ProgramRun runHeadless(const std::string& name, const std::string& arguments) {
     return runProgram(VIEWER_TEST_WORK_DIR, name, INTRO_HEADLESS, arguments, true);
 }
@@ -40,6 +49,7 @@ std::map<long, FrameLine> byTenth(const std::vector<FrameLine>& frames) {
 const double startTimes[] = {16.1, 39.0, 78.0, 92.3, 99.0, 105.0, 110.0, 118.0, 125.0, 131.0};
 
 TEST(ViewerRun, StartsAndSeeksLandWhereTheContinuousRunIs) {
+    if (manyRunsTooSlow) GTEST_SKIP() << "twelve whole runs: the normal build checks them";
     std::string at;
     for (double time : startTimes) {
         if (!at.empty()) at += ',';
@@ -112,10 +122,12 @@ TEST(ViewerRun, PauseFreezesMusicTimeAndSceneTime) {
 }
 
 // A seek forward stops at the end of the show; with --loop the show then
-// starts again from its first frame.
+// starts again from its first frame. The overlay and the scaled frames change
+// nothing of that.
 TEST(ViewerRun, ForwardSeekStopsAtTheEndAndLoopStartsAgain) {
-    const ProgramRun run = runHeadless(
-        "loop", "--size 32x18 --fps 10 --start 133 --keys 1:right --loop --escape-frame 3");
+    const ProgramRun run =
+        runHeadless("loop", "--size 64x36 --fps 10 --start 133 --scale 0.5 --keys 0:i,1:right "
+                            "--loop --escape-frame 3");
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     const auto frames = frameLines(run.log);
     ASSERT_EQ(frames.size(), 4u);
@@ -146,6 +158,7 @@ int differingPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b
 // I shows the overlay at the top left over a still picture and changes
 // nothing else; --scale 0.5 draws a quarter of the pixels and stretches them.
 TEST(ViewerRun, OverlayAndScaledFrames) {
+    if (manyRunsTooSlow) GTEST_SKIP() << "three runs: the normal build checks them";
     const ProgramRun overlay = runHeadless(
         "overlay", "--size 320x180 --fps 10 --start 52 --stop 52.15 --keys 1:i --png @DIR@/png");
     ASSERT_EQ(overlay.exitCode, 0) << overlay.errors;
