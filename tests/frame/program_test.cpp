@@ -236,7 +236,7 @@ TEST(IntroProgram, OutputsThatCannotBeWrittenFail) {
     EXPECT_NE(early.errors.find("cannot write into"), std::string::npos) << early.errors;
     EXPECT_FALSE(fs::exists(early.dir / "raw.bin.part"));
 
-    const fs::path full = fs::path(FRAME_TEST_WORK_DIR) / "full";
+    const fs::path full = fs::path(FRAME_TEST_WORK_DIR) / "devfull";
     fs::create_directories(full);
     const std::string late =
         std::string(INTRO_HEADLESS) + " --size 16x16 --fps 10 --stop 2 --log " +
@@ -248,8 +248,8 @@ TEST(IntroProgram, OutputsThatCannotBeWrittenFail) {
         << readFile(full / "stderr.txt");
     EXPECT_EQ(frameLines(readFile(full / "log.txt")).size(), 1u) << "ended at the failed frame";
 
-    const ProgramRun missing = runIntro("missing", "--size 16x16 --fps 10 --stop 0.3 "
-                                                   "--png @DIR@/new/folder --raw @DIR@/raw.bin");
+    const ProgramRun missing = runIntro("newfolder", "--size 16x16 --fps 10 --stop 0.3 "
+                                                     "--png @DIR@/new/folder --raw @DIR@/raw.bin");
     EXPECT_EQ(missing.exitCode, 0) << missing.errors;
     EXPECT_TRUE(fs::exists(missing.dir / "new/folder/frame-000002.png")) << "folder made";
     EXPECT_EQ(fs::file_size(missing.dir / "raw.bin"), 3u * 16 * 16 * 4);
