@@ -2,6 +2,7 @@
 // wall-clock fallback when no device plays.
 #include "platform/platform.h"
 #include "synth/synth.h"
+#include "synth/wall_clock.h"
 #include <chrono>
 #include <gtest/gtest.h>
 #include <string>
@@ -88,6 +89,7 @@ TEST(MusicClock, SeeksAndPausesGoToTheDevice) {
     pausemus(true);
     pausemus(false);
     EXPECT_EQ(pauses, (std::vector<bool>{true, false}));
+    wallClock = WallClock{}; // the seek moved the stand-in clock too
 }
 
 // Without a device the wall clock moves with a seek and holds still in a pause.
@@ -109,6 +111,7 @@ TEST(MusicClock, TheWallClockSeeksAndPauses) {
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_GE(getpos() - 10.0, 1.5) << "running again from the seek";
     EXPECT_LT(getpos() - 10.0, 100.0);
+    wallClock = WallClock{}; // as at load, for the tests after it in this process
 }
 
 // Runs last: the fallback, once taken, stays for the rest of the process.
