@@ -12,8 +12,10 @@ packages=(
   mingw-w64 wine wine64
   glslang-tools
 )
-# The 32-bit product runs under Wine's 32-bit half with 32-bit Mesa GL.
-if [ "$(dpkg --print-architecture)" = amd64 ]; then
+# The 32-bit product runs under Wine's 32-bit half with 32-bit Mesa GL, where
+# the kernel runs 32-bit programs at all (elsewhere an installed wine32 would
+# only break the wine command for 64-bit programs too).
+if [ "$(dpkg --print-architecture)" = amd64 ] && "$(dirname "$0")/can-run-32bit.sh"; then
   packages+=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 fi
 missing=()
