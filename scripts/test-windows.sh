@@ -153,8 +153,12 @@ end_to_end() {
   echo "-- run 3: no audio device, timer clock"
   launch run3 WINEDLLOVERRIDES="winealsa.drv,winepulse.drv,wineoss.drv=d"
   wait_loader
-  # The timer clock runs in real time: after 20 s the first caption step (16 s) is over.
-  sleep 20
+  # The timer clock runs in real time: the opening scroller over the symbols
+  # of picture 0 is on screen after some 8 s (a screenshot to look at), and
+  # after 20 s the first caption step (16 s) is over.
+  sleep 8
+  shot scroller
+  sleep 12
   shot timer
   not_loading timer
   rc=$(escape_until_exit run3)
