@@ -12,7 +12,10 @@ namespace {
 void createWindowAndContext() {
     platformScreenSize(&intro.screenWidth, &intro.screenHeight);
     if (!platformCreateWindow(intro.screenWidth, intro.screenHeight)) platformExit(-1);
-    if (!platformSetPixelFormat()) platformExit(-1);
+    if (!platformSetPixelFormat()) {
+        std::fputs("intro: could not set the pixel format\n", stderr);
+        platformExit(-1);
+    }
     if (!platformCreateContext()) {
         std::fputs("intro: could not create an OpenGL context\n", stderr);
         platformExit(-1);

@@ -38,6 +38,7 @@ struct Options {
     std::string logPath;
     std::string reportPath;
     std::string hiddenEntry;
+    bool failPixelFormat = false;
     bool failContext = false;
     int64_t escapeFrame = -1;
     bool escapeLoading = false;
@@ -90,6 +91,7 @@ std::FILE* rawFile;
         "  --escape-loading     hold Escape from the start\n"
         "  --no-audio           behave as if no audio device could be opened\n"
         "  --hide-entry NAME    answer this GL entry-point name with null\n"
+        "  --fail-pixel-format  fail the setting of the pixel format\n"
         "  --fail-context       fail the GL context creation\n",
         problem);
     std::exit(code);
@@ -467,6 +469,8 @@ void platformCommandLine(int argc, char** argv) {
             options.noAudio = true;
         } else if (option == "--hide-entry") {
             options.hiddenEntry = value();
+        } else if (option == "--fail-pixel-format") {
+            options.failPixelFormat = true;
         } else if (option == "--fail-context") {
             options.failContext = true;
         } else if (option == "--help") {
@@ -497,7 +501,7 @@ bool platformCreateWindow(int32_t, int32_t) {
 }
 
 bool platformSetPixelFormat() {
-    return true;
+    return !options.failPixelFormat;
 }
 
 bool platformCreateContext() {

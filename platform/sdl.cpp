@@ -1,13 +1,18 @@
 // SDL backend: a borderless full-screen window at the desktop resolution with
-// a double-buffered compatibility GL context, the soundtrack played once
-// through the default audio device, Escape from the keyboard state. Closing
-// the window, SIGINT and SIGTERM end the run like Escape (a signal during
-// loading ends it at once).
+// a double-buffered compatibility GL context paced by the display, the
+// soundtrack played once through the default audio device with a smooth
+// position, Escape from the keyboard state. Closing the window, SIGINT and
+// SIGTERM end the run like Escape (a signal during loading ends it at once).
+// Without a real display the window is refused, unless SDL_VIDEODRIVER names
+// a driver.
 #define SDL_MAIN_HANDLED
+#include "platform/audio_clock.h"
 #include "platform/platform.h"
 #include <SDL.h>
-#include <atomic>
+#include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -17,10 +22,13 @@ namespace {
 SDL_Window* window;
 SDL_GLContext glContext;
 
+SDL_AudioDeviceID audioDevice;
 const uint8_t* audioData;
 uint32_t audioBytes;
-std::atomic<uint32_t> audioConsumed;
 bool audioMissing;
+// Both guarded by the device lock, under which the callback runs.
+int64_t streamEnd; // bytes handed to the device, silence after the data included
+AudioClock audioClock;
 
 volatile std::sig_atomic_t signalled;
 volatile std::sig_atomic_t playing;
@@ -33,18 +41,33 @@ void onSignal(int) {
     signalled = 1;
 }
 
+int64_t nowNs() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
+}
+
 // Hands the device the next piece of the buffer; silence after its end.
 void fillAudio(void*, Uint8* stream, int length) {
-    const uint32_t consumed = audioConsumed.load(std::memory_order_relaxed);
-    const uint32_t left = audioBytes - consumed;
-    const uint32_t count = uint32_t(length) < left ? uint32_t(length) : left;
-    std::memcpy(stream, audioData + consumed, count);
-    std::memset(stream + count, 0, size_t(length) - count);
-    audioConsumed.store(consumed + count, std::memory_order_relaxed);
+    const int64_t handedAt = nowNs();
+    const int64_t left = std::max<int64_t>(int64_t(audioBytes) - streamEnd, 0);
+    const int64_t count = std::min<int64_t>(length, left);
+    if (count > 0) std::memcpy(stream, audioData + streamEnd, size_t(count));
+    std::memset(stream + count, 0, size_t(length - count));
+    streamEnd += length;
+    audioClockHandOver(audioClock, streamEnd, handedAt);
 }
 
 bool initVideo() {
     return SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+// SDL falls back to drivers that show nothing when no display answers; those
+// count as a display only when asked for by name.
+bool realDisplay() {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked && *asked) return true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
 
 } // namespace
@@ -67,7 +90,12 @@ void platformScreenSize(int32_t* width, int32_t* height) {
 }
 
 bool platformCreateWindow(int32_t width, int32_t height) {
-    if (!initVideo() || width <= 0 || height <= 0) return false;
+    if (!initVideo() || !realDisplay()) {
+        std::fputs("intro: no display found; to record the presentation use scripts/capture.sh\n",
+                   stderr);
+        return false;
+    }
+    if (width <= 0 || height <= 0) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -86,9 +114,13 @@ bool platformSetPixelFormat() {
     return window != nullptr;
 }
 
+// Swaps wait for the display (adaptive where offered: a late frame is shown at
+// once rather than a whole refresh later), so frames do not tear.
 bool platformCreateContext() {
     glContext = SDL_GL_CreateContext(window);
-    return glContext && SDL_GL_MakeCurrent(window, glContext) == 0;
+    if (!glContext || SDL_GL_MakeCurrent(window, glContext) != 0) return false;
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+    return true;
 }
 
 void* platformGetGlProc(const char* name) {
@@ -127,20 +159,28 @@ void platformStartAudio(const void* pcm, uint32_t bytes) {
     wanted.channels = 2;
     wanted.samples = 1024;
     wanted.callback = fillAudio;
-    SDL_AudioDeviceID device = 0;
+    SDL_AudioSpec obtained{};
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-        device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+        audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     }
-    if (device == 0) {
+    if (audioDevice == 0) {
         audioMissing = true;
         return;
     }
-    SDL_PauseAudioDevice(device, 0);
+    // The device opens paused: no callback runs before it is unpaused.
+    streamEnd = 0;
+    audioClock.deviceBytes = obtained.size;
+    audioClockRestart(audioClock, 0);
+    SDL_PauseAudioDevice(audioDevice, 0);
 }
 
 int32_t platformAudioPosition() {
     if (audioMissing) return -1;
-    return int32_t(audioConsumed.load(std::memory_order_relaxed));
+    if (audioDevice == 0) return 0;
+    SDL_LockAudioDevice(audioDevice);
+    const int64_t heard = audioClockRead(audioClock, nowNs());
+    SDL_UnlockAudioDevice(audioDevice);
+    return int32_t(std::min<int64_t>(heard, audioBytes));
 }
 
 void platformExit(int code) {

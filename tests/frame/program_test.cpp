@@ -306,6 +306,13 @@ TEST(IntroProgram, FailingContextExitsWithMinusOneAndOneLine) {
     EXPECT_EQ(lines(run.errors).size(), 1u) << run.errors;
 }
 
+TEST(IntroProgram, PixelFormatThatCannotBeSetExitsWithMinusOneAndOneLine) {
+    const ProgramRun run = runIntro("nopixelformat", "--size 16x16 --fail-pixel-format");
+    EXPECT_EQ(run.exitCode, 255);
+    EXPECT_EQ(run.log, "") << "nothing presented";
+    EXPECT_EQ(run.errors, "intro: could not set the pixel format\n");
+}
+
 TEST(IntroProgram, RejectsUnknownOptions) {
     const ProgramRun run = runIntro("usage", "--frobnicate");
     EXPECT_EQ(run.exitCode, 2);
