@@ -187,5 +187,8 @@ int main(int argc, char** argv) {
                     f.largestCallbackGapMs);
         sound = sound && f.backwards == 0 && f.pastHanded == 0;
     }
+    // The device thread reads the buffer until the device is closed.
+    SDL_CloseAudioDevice(device);
+    SDL_Quit();
     return sound ? 0 : 1;
 }

@@ -36,6 +36,6 @@ while read -r number music scene; do
   [ -f "$file" ] && labels+=(-label "$(printf '%.1f s  %s' "$music" "$scene")" "$file")
 done < <(awk '$1 == "frame" { print $2, $4, $8 }' "$work/frames.log")
 
-montage "${labels[@]}" -tile 4x -geometry +4+4 -background '#333' -fill white \
+montage -font DejaVu-Sans "${labels[@]}" -tile 4x -geometry +4+4 -background '#333' -fill white \
   -pointsize 14 "$out"
 echo "storyboard: $(( ${#labels[@]} / 3 )) frames in $out"
