@@ -185,18 +185,14 @@ TEST(Capture, BadOptionsAndUnwritableOutputsFailBeforeRendering) {
 
 TEST(Tools, EveryToolAndScriptAnswersHelp) {
     const std::string source = SOURCE_DIR, build = BUILD_DIR;
-    std::vector<std::string> commands = {source + "/scripts/capture.sh",
-                                         source + "/scripts/run.sh",
-                                         source + "/scripts/test.sh",
-                                         source + "/scripts/setup-deps.sh",
-                                         source + "/scripts/build-windows.sh",
-                                         source + "/scripts/test-windows.sh",
-                                         source + "/tools/storyboard/storyboard.sh",
-                                         source + "/tools/artwork/sheet.sh",
-                                         source + "/bench/startup/run.sh",
-                                         build + "/frame/intro_headless",
-                                         build + "/tools/musgen/musgen",
-                                         build + "/tools/texgen/texdump"};
+    std::vector<std::string> commands = {
+        source + "/scripts/capture.sh",       source + "/scripts/run.sh",
+        source + "/scripts/test.sh",          source + "/scripts/setup-deps.sh",
+        source + "/scripts/build-windows.sh", source + "/scripts/test-windows.sh",
+        source + "/scripts/can-run-32bit.sh", source + "/tools/storyboard/storyboard.sh",
+        source + "/tools/artwork/sheet.sh",   source + "/bench/startup/run.sh",
+        build + "/frame/intro_headless",      build + "/tools/musgen/musgen",
+        build + "/tools/texgen/texdump"};
     for (const char* program : {"/frame/intro", "/tools/clockprobe/clockprobe",
                                 "/bench/synth/bench_synth", "/bench/texgen/bench_texgen",
                                 "/bench/scenes/bench_scenes", "/bench/startup/startup_split"}) {
