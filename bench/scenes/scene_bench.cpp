@@ -81,8 +81,7 @@ bool buildPrograms(bool plain) {
     std::string log;
     intro.wavesProgram = buildCheckedProgram(plain ? plainWavesSource : wavesFragmentSource, &log);
     intro.ballsProgram = buildCheckedProgram(plain ? plainBallsSource : ballsFragmentSource, &log);
-    intro.flightProgram =
-        buildCheckedProgram(plain ? plainFlightSource : flightFragmentSource, &log);
+    intro.flightProgram = buildCheckedProgram(flightFragmentSource, &log); // no shortcuts
     intro.canProgram = buildCheckedProgram(plain ? plainCanSource : canFragmentSource, &log);
     if (!intro.wavesProgram || !intro.ballsProgram || !intro.flightProgram || !intro.canProgram) {
         std::fprintf(stderr, "bench_scenes: a program failed to build:\n%s\n", log.c_str());

@@ -1,6 +1,6 @@
-// The fragment programs skip pillars, balls and per-step work that cannot
-// change a pixel. Each is drawn beside its straightforward form at moments
-// spread over its scene, and the two pictures must agree.
+// The waves, balls and can programs skip work that cannot change a pixel.
+// Each is drawn beside its straightforward form at moments spread over its
+// scene, and the two pictures must agree.
 #include "frame/gl_entries.h"
 #include "scenes/scenes.h"
 #include "scenes/shaders.h"
@@ -10,13 +10,6 @@
 #include <cstdlib>
 
 namespace {
-
-GLuint program(const char* source) {
-    std::string log;
-    const GLuint name = buildCheckedProgram(source, &log);
-    EXPECT_NE(name, 0u) << log;
-    return name;
-}
 
 struct Difference {
     int pixels = 0;  // pixels that differ at all
@@ -47,7 +40,7 @@ int litPixels(const Frame& frame) {
 
 // Both programs over the whole test screen at every time: the same picture.
 void expectSamePictures(const char* fast, const char* plain, std::initializer_list<double> times) {
-    const GLuint fastProgram = program(fast), plainProgram = program(plain);
+    const GLuint fastProgram = checkedProgram(fast), plainProgram = checkedProgram(plain);
     int lit = 0;
     for (double t : times) {
         const Frame expected = draw(plainProgram, t);
@@ -73,11 +66,6 @@ TEST(ShaderShortcuts, WavesDrawTheSamePillars) {
 TEST(ShaderShortcuts, BallsRiseAsBefore) {
     setUpScenes();
     expectSamePictures(ballsFragmentSource, plainBallsSource, {0.3, 1.1, 2.6, 3.9, 4.4, 5.2, 6.3});
-}
-
-TEST(ShaderShortcuts, TheFlightIsUnchanged) {
-    setUpScenes();
-    expectSamePictures(flightFragmentSource, plainFlightSource, {0.5, 3.0, 6.0, 22.0});
 }
 
 TEST(ShaderShortcuts, TheCanSceneIsUnchangedInEveryShot) {
