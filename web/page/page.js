@@ -62,8 +62,8 @@
       const offset = view.getUint32(record + 8);
       if (tag === 'head') metrics.unitsPerEm = view.getUint16(offset + 18);
       if (tag === 'OS/2') {
-        metrics.winAscent = view.getUint16(offset + 76);
-        metrics.winDescent = view.getUint16(offset + 78);
+        metrics.winAscent = view.getUint16(offset + 74);
+        metrics.winDescent = view.getUint16(offset + 76);
       }
     }
     return metrics;
