@@ -105,6 +105,10 @@ void commitFrame() {
             ++nextAt;
     }
     ++frameIndex;
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%lld %.3f", static_cast<long long>(frameIndex),
+                  pending.musicTime);
+    webReport("clock", clock);
 }
 
 void presentLoaderFrame() {

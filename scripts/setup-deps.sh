@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   mingw-w64 wine wine64
   glslang-tools
+  emscripten chromium fonts-symbola nodejs
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: a normal build, a sanitizer build
-# (AddressSanitizer + UndefinedBehaviorSanitizer), and the Windows builds under Wine.
+# (AddressSanitizer + UndefinedBehaviorSanitizer), the browser version in headless
+# chromium, and the Windows builds under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
@@ -15,6 +16,8 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON -
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE nosan
+
+scripts/test-web.sh
 
 if [ -x scripts/test-windows.sh ]; then
   scripts/test-windows.sh

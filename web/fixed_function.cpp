@@ -22,6 +22,7 @@ constexpr GLenum textureTarget2D = 0x0DE1; // GL_TEXTURE_2D as a capability
 constexpr GLenum quadsMode = 0x0007;       // GL_QUADS
 constexpr int maxVertices = 1024;          // per glBegin ... glEnd
 constexpr int stackDepth = 32;             // GL's minimum model-view stack
+constexpr int bufferRing = 64;             // vertex buffers used in turn
 
 struct Vertex {
     float position[4];
@@ -38,7 +39,8 @@ struct FixedFunction {
     GLint modelViewLocation;
     GLint texturingLocation;
     GLuint vertexArray;
-    GLuint buffer;
+    GLuint buffers[bufferRing];
+    int nextBuffer;
     GLuint userProgram; // made current through the entry table; 0: fixed function
     bool texturing;     // GL_TEXTURE_2D enabled
     float colour[4];
@@ -138,13 +140,19 @@ int triangulate() {
     return n;
 }
 
+// Each draw fills the next buffer of a ring allocated once: storage that is
+// allocated anew for every one of thousands of small draws a second piles up
+// in some WebGL implementations until they stall.
 void draw() {
     const int n = triangulate();
     if (n == 0) return;
     glBindVertexArray(ff.vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, ff.buffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(n * sizeof(Vertex)), ff.triangles,
-                 GL_STREAM_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, ff.buffers[ff.nextBuffer]);
+    ff.nextBuffer = (ff.nextBuffer + 1) % bufferRing;
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(n * sizeof(Vertex)), ff.triangles);
+    attribute(attributeVertex, offsetof(Vertex, position));
+    attribute(attributeTexCoord, offsetof(Vertex, texCoord));
+    attribute(attributeColour, offsetof(Vertex, colour));
     if (ff.userProgram == 0) {
         glUseProgram(ff.program);
         glUniformMatrix4fv(ff.modelViewLocation, 1, GL_FALSE, current().m);
@@ -236,12 +244,11 @@ bool startFixedFunction() {
     glUniform1i(glGetUniformLocation(ff.program, "ffTexture"), 0);
     glUseProgram(0);
     glGenVertexArrays(1, &ff.vertexArray);
-    glGenBuffers(1, &ff.buffer);
-    glBindVertexArray(ff.vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, ff.buffer);
-    attribute(attributeVertex, offsetof(Vertex, position));
-    attribute(attributeTexCoord, offsetof(Vertex, texCoord));
-    attribute(attributeColour, offsetof(Vertex, colour));
+    glGenBuffers(bufferRing, ff.buffers);
+    for (GLuint buffer : ff.buffers) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof ff.triangles, nullptr, GL_DYNAMIC_DRAW);
+    }
     return true;
 }
 

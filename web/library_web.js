@@ -40,7 +40,7 @@ mergeInto(LibraryManager.library, {
       if (hooks.report) hooks.report('firstFrame', String(performance.now()));
     }
     return Asyncify.handleSleep(function (wakeUp) {
-      if (toAnimationFrame && !Module.introTestClock) {
+      if (toAnimationFrame) {
         requestAnimationFrame(function () { wakeUp(); });
         return;
       }
