@@ -53,7 +53,8 @@ struct FixedFunction {
     int top;
 };
 
-FixedFunction ff = {.colour = {1, 1, 1, 1}, .stack = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}}};
+FixedFunction ff = {.colour = {1, 1, 1, 1},
+                    .stack = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}}};
 
 const char fixedVertexSource[] = R"glsl(#version 300 es
 in vec4 ffVertex;
@@ -176,7 +177,8 @@ std::string joined(GLsizei count, const GLchar* const* strings, const GLint* len
 
 // Desktop GLSL in, GLSL ES 3.00 to WebGL; a source the rewrite cannot take is
 // passed on as it is and fails to compile there.
-void shaderSource(GLuint shader, GLsizei count, const GLchar* const* strings, const GLint* lengths) {
+void shaderSource(GLuint shader, GLsizei count, const GLchar* const* strings,
+                  const GLint* lengths) {
     GLint type = 0;
     glGetShaderiv(shader, GL_SHADER_TYPE, &type);
     const std::string desktop = joined(count, strings, lengths);

@@ -40,8 +40,7 @@ void rewriteIdentifier(Rewrite& r, const std::string& name, const char*& at) {
     const bool vertex = r.stage == ShaderStage::vertex;
     if (name == "texture2D") {
         r.body += "texture";
-    } else if (name.compare(0, 3, "gl_") != 0 || name == "gl_Position" ||
-               name == "gl_FragCoord") {
+    } else if (name.compare(0, 3, "gl_") != 0 || name == "gl_Position" || name == "gl_FragCoord") {
         r.body += name;
     } else if (vertex && name == "gl_Vertex") {
         r.usesVertex = true;

@@ -55,11 +55,12 @@ int main(int argc, char** argv) {
         }
     }
     if (a.width != b.width || a.height != b.height) {
-        std::fprintf(stderr, "framediff: sizes differ (%ux%u, %ux%u)\n", a.width, a.height,
-                     b.width, b.height);
+        std::fprintf(stderr, "framediff: sizes differ (%ux%u, %ux%u)\n", a.width, a.height, b.width,
+                     b.height);
         return 2;
     }
-    const FrameDifference d = frameDifference(a.rgba.data(), b.rgba.data(), size_t(a.width) * a.height);
+    const FrameDifference d =
+        frameDifference(a.rgba.data(), b.rgba.data(), size_t(a.width) * a.height);
     std::printf("mad %.3f psnr %.2f\n", d.meanAbsolute, d.psnr);
     return d.meanAbsolute <= maxMad && d.psnr >= minPsnr ? 0 : 1;
 }
