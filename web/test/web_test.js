@@ -125,8 +125,11 @@ async function mainRun(baseUrl) {
     let lastChange = Date.now();
     for (;;) {
       await new Promise((resolve) => setTimeout(resolve, 2000));
-      const state = await page.evaluate(() => [window.introResults.exitCode,
-        window.introResults.reports.clock]);
+      // A renderer blocked on its GPU process answers nothing: bounded waits.
+      const state = await Promise.race([
+        page.evaluate(() => [window.introResults.exitCode, window.introResults.reports.clock]),
+        new Promise((resolve) => setTimeout(() => resolve([null, lastClock]), 10000)),
+      ]);
       if (state[0] !== null) break;
       if (state[1] !== lastClock) {
         lastClock = state[1];
