@@ -25,4 +25,12 @@ set(CMAKE_CXX_FLAGS_INIT "-mstackrealign -D_USE_MATH_DEFINES")
 # then import only DLLs that every Windows system has.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# 32-bit executables cannot run on this build host; no emulator.
+# Tests run under Wine's 32-bit half (wine32), in the prefix named by
+# WINEPREFIX when ctest runs (scripts/test-windows.sh makes a temporary one,
+# and first checks that the machine can run 32-bit programs at all). Tests are
+# listed when ctest starts rather than after each link.
+find_program(INTRO_WINE NAMES wine)
+if(INTRO_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all ${INTRO_WINE})
+endif()
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)

@@ -5,8 +5,6 @@
 #include "platform/symbol_fallback.h"
 #include "platform/text.h"
 
-#include <cstring>
-
 extern "C" void webRenderText(const char* utf8, int height, const char* face, uint8_t* canvas);
 
 namespace {
@@ -14,10 +12,7 @@ namespace {
 // The table's row for a one-character text in a symbol face, or null.
 const SymbolFallback* symbolFallback(const char* text, const char* face) {
     if (text[0] == 0 || text[1] != 0) return nullptr;
-    for (const SymbolFallback& row : symbolFallbacks)
-        if (std::strcmp(row.face, face) == 0 && row.code == static_cast<uint8_t>(text[0]))
-            return &row;
-    return nullptr;
+    return findSymbolFallback(face, static_cast<uint8_t>(text[0]));
 }
 
 // Appends one code point as UTF-8; returns the new end.

@@ -1,13 +1,17 @@
 // Text service on Linux: FreeType rasterises, fontconfig finds faces by name.
 // The Windows core faces come from the wine font directory, which fontconfig
 // is told about at first use; a face that cannot be found falls back to the
-// default sans face with one warning.
+// default sans face with one warning. A one-character text in a symbol face
+// without a real glyph for it is drawn from the code's Unicode equivalent
+// (platform/symbol_fallback.h).
+#include "platform/symbol_fallback.h"
 #include "platform/text.h"
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
+#include <vector>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -18,8 +22,9 @@ const char* const EXTRA_FONT_DIR = "/usr/share/wine/fonts";
 
 struct LoadedFace {
     char name[64];
-    FT_Face face; // null: nothing usable, the canvas stays white
-    bool symbol;  // symbol character map: code c sits at U+F000 + c
+    FT_Face face;    // null: nothing usable, the canvas stays white
+    bool symbol;     // symbol character map: code c sits at U+F000 + c
+    bool substitute; // another face stands in for the one named
 };
 
 FT_Library library;
@@ -62,9 +67,11 @@ bool matchFace(const char* family, char* path, size_t size, bool& exact) {
 }
 
 // The face file of family: fontconfig's exact match, else <dir>/<family>.ttf
-// in the wine font directory, else the default sans face (with a warning).
-bool findFaceFile(const char* family, char* path, size_t size) {
+// in the wine font directory, else the default sans face (with a warning,
+// and substitute set).
+bool findFaceFile(const char* family, char* path, size_t size, bool& substitute) {
     bool exact = false;
+    substitute = false;
     if (matchFace(family, path, size, exact) && exact) return true;
     char guess[256];
     int n = std::snprintf(guess, sizeof guess, "%s/", EXTRA_FONT_DIR);
@@ -77,6 +84,7 @@ bool findFaceFile(const char* family, char* path, size_t size) {
         return true;
     }
     bool fallback = matchFace("sans-serif", path, size, exact);
+    substitute = true;
     std::fprintf(stderr, "text: font face \"%s\" not found, using %s\n", family,
                  fallback ? path : "no face at all");
     return fallback;
@@ -89,8 +97,9 @@ LoadedFace* loadFace(const char* family) {
     std::snprintf(entry->name, sizeof entry->name, "%s", family);
     entry->face = nullptr;
     entry->symbol = false;
+    entry->substitute = true;
     char path[512];
-    if (!library || !findFaceFile(family, path, sizeof path)) return entry;
+    if (!library || !findFaceFile(family, path, sizeof path, entry->substitute)) return entry;
     if (FT_New_Face(library, path, 0, &entry->face) != 0) {
         std::fprintf(stderr, "text: cannot open font file %s\n", path);
         entry->face = nullptr;
@@ -105,6 +114,53 @@ FT_UInt glyphIndex(const LoadedFace& f, uint8_t code) {
     if (!f.symbol) return FT_Get_Char_Index(f.face, code);
     FT_UInt index = FT_Get_Char_Index(f.face, 0xF000u + code);
     return index ? index : FT_Get_Char_Index(f.face, code);
+}
+
+// A fingerprint of a glyph's outline in font units (points, tags and contour
+// ends); 0 when it cannot be loaded or draws nothing.
+uint64_t outlineFingerprint(FT_Face face, FT_UInt index) {
+    if (FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE) != 0) return 0;
+    const FT_Outline& outline = face->glyph->outline;
+    if (outline.n_points == 0) return 0;
+    uint64_t hash = 14695981039346656037u; // FNV-1a
+    auto mix = [&hash](long value) { hash = (hash ^ uint64_t(value)) * 1099511628211u; };
+    for (int i = 0; i < outline.n_points; ++i) {
+        mix(outline.points[i].x);
+        mix(outline.points[i].y);
+        mix(outline.tags[i]);
+    }
+    for (int i = 0; i < outline.n_contours; ++i)
+        mix(outline.contours[i]);
+    return hash | 1;
+}
+
+// A glyph that draws something of its own: not missing, not empty, and not
+// the face's placeholder (the .notdef box, which placeholder-only faces map
+// their codes to).
+bool realGlyph(FT_Face face, FT_UInt index) {
+    if (!face || index == 0) return false;
+    const uint64_t shape = outlineFingerprint(face, index);
+    return shape != 0 && shape != outlineFingerprint(face, 0);
+}
+
+// The face and glyph that draw a one-character text.
+struct Glyph {
+    FT_Face face;
+    FT_UInt index;
+};
+
+// The Unicode equivalent of a symbol code when the face found for family has
+// no real glyph for it (or is a stand-in for a missing face); face null when
+// the code is drawn as usual.
+Glyph symbolFallback(const char* family, const LoadedFace& found, uint8_t code) {
+    const SymbolFallback* row = findSymbolFallback(family, code);
+    if (!row) return {};
+    if (!found.substitute && realGlyph(found.face, glyphIndex(found, code))) return {};
+    const LoadedFace* unicode = loadFace(row->unicodeFace);
+    if (unicode->substitute || unicode->symbol) return {};
+    const FT_UInt index = FT_Get_Char_Index(unicode->face, row->codepoint);
+    if (!realGlyph(unicode->face, index)) return {};
+    return {unicode->face, index};
 }
 
 // Font units of the cell (ascent + descent) and of its ascent.
@@ -137,18 +193,34 @@ void paintGlyph(const FT_Bitmap& bm, int left, int top, uint8_t* canvas) {
     }
 }
 
-void drawLine(const LoadedFace& f, const char* text, uint16_t height, uint8_t* canvas) {
-    FT_Face face = f.face;
+// Scales face so that its cell is height pixels; the baseline row of a cell
+// whose top is row 0 goes to baseline.
+bool setCellHeight(FT_Face face, uint16_t height, int& baseline) {
     long cell, ascent;
     cellMetrics(face, cell, ascent);
     FT_F26Dot6 em = FT_F26Dot6(double(height) * face->units_per_EM / cell * 64 + 0.5);
-    if (FT_Set_Char_Size(face, 0, em, 72, 72) != 0) return;
+    baseline = int((long(height) * ascent + cell / 2) / cell);
+    return FT_Set_Char_Size(face, 0, em, 72, 72) == 0;
+}
+
+void drawGlyph(Glyph glyph, uint16_t height, uint8_t* canvas) {
+    int baseline;
+    if (!setCellHeight(glyph.face, height, baseline)) return;
+    if (FT_Load_Glyph(glyph.face, glyph.index, FT_LOAD_RENDER) != 0) return;
+    FT_GlyphSlot g = glyph.face->glyph;
+    const long pen = (CANVAS - (g->advance.x >> 6)) / 2 * 64;
+    paintGlyph(g->bitmap, int(pen >> 6) + g->bitmap_left, baseline - g->bitmap_top, canvas);
+}
+
+void drawLine(const LoadedFace& f, const char* text, uint16_t height, uint8_t* canvas) {
+    FT_Face face = f.face;
+    int baseline;
+    if (!setCellHeight(face, height, baseline)) return;
     long width = 0;
     for (const char* c = text; *c; ++c)
         if (FT_Load_Glyph(face, glyphIndex(f, uint8_t(*c)), FT_LOAD_DEFAULT) == 0)
             width += face->glyph->advance.x;
     long pen = (CANVAS - (width >> 6)) / 2 * 64;
-    int baseline = int((long(height) * ascent + cell / 2) / cell);
     for (const char* c = text; *c; ++c) {
         if (FT_Load_Glyph(face, glyphIndex(f, uint8_t(*c)), FT_LOAD_RENDER) != 0) continue;
         FT_GlyphSlot g = face->glyph;
@@ -161,8 +233,15 @@ void drawLine(const LoadedFace& f, const char* text, uint16_t height, uint8_t* c
 
 void platformRenderText(const char* text, uint16_t height, const char* face, uint8_t* canvas) {
     const uint8_t white[4] = {255, 255, 255, 0};
-    for (long i = 0; i < long(CANVAS) * CANVAS; ++i) std::memcpy(canvas + 4 * i, white, 4);
+    for (long i = 0; i < long(CANVAS) * CANVAS; ++i)
+        std::memcpy(canvas + 4 * i, white, 4);
     start();
     const LoadedFace* f = loadFace(face);
-    if (f->face && height > 0) drawLine(*f, text, height, canvas);
+    if (height == 0) return;
+    const Glyph symbol = text[0] && !text[1] ? symbolFallback(face, *f, uint8_t(text[0])) : Glyph{};
+    if (symbol.face) {
+        drawGlyph(symbol, height, canvas);
+    } else if (f->face) {
+        drawLine(*f, text, height, canvas);
+    }
 }

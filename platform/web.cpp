@@ -8,6 +8,7 @@
 // Test mode (--test-clock FPS) gives the page the headless backend's virtual
 // clock, one frame period per main-loop frame, and hands chosen frames and
 // the soundtrack's hash to the page; options come from the page's arguments.
+#include "frame/intro.h"
 #include "frame/intro_state.h"
 #include "platform/platform.h"
 #include "scenes/scenes.h"
@@ -231,4 +232,10 @@ void platformExit(int code) {
     std::fflush(stdout);
     std::fflush(stderr);
     webExit(code);
+}
+
+// Process entry: the page passes its test options as the arguments.
+int main(int argc, char** argv) {
+    platformCommandLine(argc, argv);
+    introMain();
 }

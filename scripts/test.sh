@@ -3,6 +3,12 @@
 # (AddressSanitizer + UndefinedBehaviorSanitizer), the browser version in headless
 # chromium, and the Windows builds under Wine.
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/test.sh"
+  echo "Installs what is missing, then builds and runs every test: the normal build,"
+  echo "the sanitizer build (build-asan) and the Windows builds under Wine."
+  exit 0
+fi
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 jobs=$(nproc)

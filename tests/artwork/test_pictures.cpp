@@ -44,7 +44,7 @@ int opaqueTexelsInWindow(const uint32_t* picture, double aspect) {
 TEST(Picture16, ShaderWindowStaysTransparentOnCommonScreens) {
     const uint32_t* picture = buildTexture(16);
     ASSERT_NE(picture, nullptr);
-    for (double aspect : {9.0 / 16.0, 10.0 / 16.0, 3.0 / 4.0})
+    for (double aspect : {9.0 / 16.0, 10.0 / 16.0, 3.0 / 4.0, 4.0 / 5.0})
         EXPECT_EQ(opaqueTexelsInWindow(picture, aspect), 0) << "height / width " << aspect;
 }
 

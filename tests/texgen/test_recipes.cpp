@@ -1,3 +1,4 @@
+#include "tests/platform/ink_shape.h"
 #include "tests/texgen/oracles.h"
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
@@ -61,6 +62,21 @@ TEST(Recipe0, LowerHalfIsTransparentBlack) {
         ASSERT_EQ(p[i], 0u) << i;
     EXPECT_EQ(p[0] >> 24, 255u); // the symbols' white ground is opaque
     EXPECT_EQ(p[700] >> 24, 255u);
+}
+
+// The backdrop of the first scene: a symbol in each half, each a picture of
+// its own and not the box a font without the symbols draws for every code.
+TEST(Recipe0, EachHalfHoldsItsOwnSymbolNotAPlaceholderBox) {
+    const uint32_t* p = buildTexture(0);
+    auto dark = [p](int x, int y) { return channelOf(p[y * TEX_SIZE + x], CH_R) < 128; };
+    const int half = TEX_SIZE / 2;
+    for (const int x0 : {0, half}) {
+        const InkShape symbol = inkShape(x0, 0, x0 + half, half, dark);
+        EXPECT_GT(symbol.ink, 20000) << "half at " << x0;
+        EXPECT_FALSE(looksLikeABox(symbol)) << "half at " << x0;
+        EXPECT_NEAR((symbol.left + symbol.right) / 2.0, x0 + half / 2, 16) << "half at " << x0;
+    }
+    EXPECT_GT(inkDifference(0, half, half, 0, half, dark), 0.1) << "the two symbols differ";
 }
 
 TEST(Recipe1, RegressionHash) {

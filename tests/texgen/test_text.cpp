@@ -1,3 +1,4 @@
+#include "tests/platform/ink_shape.h"
 #include "tests/texgen/oracles.h"
 #include "texgen/ops.h"
 #include <gtest/gtest.h>
@@ -65,6 +66,24 @@ TEST(RenderText, SymbolFaceUsesTheSymbolCodes) {
     Ink digit = findInk();
     ASSERT_GT(symbol.count, 1000);
     EXPECT_NE(symbol.count, digit.count);
+}
+
+// The symbols of the first picture, which the face found for "Webdings" may
+// have only as placeholder boxes: drawn from their Unicode equivalents at the
+// symbol size, horizontally centred, the top of the cell at row 0.
+TEST(RenderText, PictureSymbolsAreDrawnNotBoxed) {
+    freshGenerator();
+    auto dark = [](int x, int y) { return channelOf(currentLayer()[y * TEX_SIZE + x], 0) < 128; };
+    for (const uint8_t code : {74, 84}) {
+        renderSymbol(code);
+        const InkShape symbol = inkShape(0, 0, TEX_SIZE, TEX_SIZE, dark);
+        EXPECT_FALSE(looksLikeABox(symbol)) << int(code);
+        EXPECT_GT(symbol.ink, 100000) << int(code);
+        EXPECT_NEAR((symbol.left + symbol.right) / 2.0, 512, 16) << int(code);
+        EXPECT_GT(symbol.bottom - symbol.top, 500) << int(code);
+        EXPECT_GT(symbol.left, 0) << int(code);
+        EXPECT_LT(symbol.right, TEX_SIZE - 1) << int(code);
+    }
 }
 
 TEST(RenderText, MissingFaceFallsBackToAnotherFace) {

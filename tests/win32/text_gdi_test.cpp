@@ -1,4 +1,5 @@
 #include "platform/text.h"
+#include "tests/platform/ink_shape.h"
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
@@ -34,6 +35,11 @@ InkBox inkBox(const std::vector<uint8_t>& canvas) {
         }
     }
     return box;
+}
+
+// Ink as inkBox counts it, for the shape checks.
+auto darkIn(const std::vector<uint8_t>& canvas) {
+    return [&canvas](int x, int y) { return canvas[(y * size + x) * 4] < 128; };
 }
 
 TEST(GdiText, EmptyTextLeavesWhiteCanvas) {
@@ -84,10 +90,26 @@ TEST(GdiText, AmpersandIsDrawnNotTakenAsPrefix) {
     EXPECT_LT(withAmp.bottom, 64); // no underline below the cell
 }
 
-TEST(GdiText, SymbolFaceDrawsItsSymbols) {
-    auto box = inkBox(render("J", 1024, "Webdings"));
-    EXPECT_GT(box.pixels, 10000);
-    EXPECT_NEAR((box.left + box.right) / 2.0, 511.5, 64.0);
+// The symbols of the first picture: pictures of their own (from the Unicode
+// equivalents where the face has only placeholder boxes), centred, top-aligned,
+// and different from each other.
+TEST(GdiText, SymbolFaceDrawsItsSymbolsNotPlaceholderBoxes) {
+    const auto island = render("J", 1024, "Webdings");
+    const auto ship = render("T", 1024, "Webdings");
+    for (const auto* canvas : {&island, &ship}) {
+        const InkShape symbol = inkShape(0, 0, size, size, darkIn(*canvas));
+        EXPECT_GT(symbol.ink, 100000);
+        EXPECT_FALSE(looksLikeABox(symbol))
+            << "ink " << symbol.ink << " of which inside " << symbol.innerInk;
+        EXPECT_NEAR((symbol.left + symbol.right) / 2.0, 511.5, 32.0);
+        EXPECT_GT(symbol.bottom - symbol.top, 500);
+        EXPECT_GT(symbol.left, 0);
+        EXPECT_LT(symbol.right, size - 1);
+    }
+    auto both = [&](int x, int y) {
+        return x < size ? darkIn(island)(x, y) : darkIn(ship)(x - size, y);
+    };
+    EXPECT_GT(inkDifference(0, size, size, 0, size, both), 0.1);
 }
 
 TEST(GdiText, SymbolFaceIsNotTheTextFace) {

@@ -26,6 +26,8 @@ Source syntax (one statement per line, '#' starts a comment):
     name: glyph C X,Y H            handwritten character C, box top-left X,Y, height H
     name: cloud CX,CY RX,RY K D    closed cloud outline with K bumps of depth D
     name: tube W0 W1 P P ...       closed outline of a band around a smooth line
+    name: path P *P P ...          line through the points, smooth except at
+                                   the ends and at points marked '*'
     copy DX,DY                     sketch only: the layer appears again shifted
     seed X,Y COLOUR                sketch only: a flood seed (source coordinates)
     caption "TEXT" H DX DY         sketch only: a caption line and its shift
@@ -199,6 +201,18 @@ def tube_shape(args, n):
     return by_arc_length(ring, n)
 
 
+def path_shape(args, n):
+    """Smooth runs between corner points, joined and resampled as one line."""
+    pts = [parse_point(a.lstrip("*")) for a in args]
+    corners = [i for i, a in enumerate(args) if a.startswith("*")]
+    cuts = sorted(set([0, len(pts) - 1] + corners))
+    dense = []
+    for a, b in zip(cuts, cuts[1:]):
+        run = catmull_rom(pts[a : b + 1], False, 16)
+        dense += run if not dense else run[1:]
+    return by_arc_length(dense, n)
+
+
 def make_shape(kind, args, n):
     if kind == "dot":
         if n != 1:
@@ -215,6 +229,8 @@ def make_shape(kind, args, n):
         return cloud_shape(args, n)
     if kind == "tube":
         return tube_shape(args, n)
+    if kind == "path":
+        return path_shape(args, n)
     if kind == "rect":
         (x0, y0), (x1, y1) = parse_point(args[0]), parse_point(args[1])
         return subdivide([(x0, y0), (x1, y0), (x1, y1), (x0, y1), (x0, y0)], n)

@@ -1,0 +1,222 @@
+// What the drawings must read as: the story pictures fit a 16:9 screen, the
+// dragon is one shape, the thought bubble's trail leads from the child's head
+// to the cloud, the girl's face is clear, the visitors' monitors are frames
+// and the reclining figure lies down.
+#include "texgen/artwork.h"
+#include "texgen/ops.h"
+#include "texgen/texgen.h"
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+constexpr int Size = 1024;
+
+uint32_t alphaOf(uint32_t p) {
+    return p >> 24;
+}
+
+bool isRed(uint32_t p) {
+    return (p & 0xFF) >= 200 && ((p >> 8) & 0xFF) <= 60 && ((p >> 16) & 0xFF) <= 60;
+}
+
+bool isYellow(uint32_t p) {
+    return (p & 0xFF) >= 200 && ((p >> 8) & 0xFF) >= 200 && ((p >> 16) & 0xFF) <= 80;
+}
+
+std::vector<uint32_t> picture(int id) {
+    const uint32_t* p = buildTexture(id);
+    return std::vector<uint32_t>(p, p + Size * Size);
+}
+
+// Pixel of a flood seed (unit coordinates, rounded as the fill rounds them).
+int seedIndex(double x, double y) {
+    return int(std::nearbyint(1023 * y)) * Size + int(std::nearbyint(1023 * x));
+}
+
+// 4-connected regions of the pixels a predicate selects.
+struct Region {
+    int size = 0;
+    int minX = Size, maxX = -1, minY = Size, maxY = -1;
+    double sumX = 0, sumY = 0;
+    double centreX() const { return sumX / size; }
+    double centreY() const { return sumY / size; }
+};
+
+struct Regions {
+    std::vector<int> label; // per pixel, -1 where the predicate fails
+    std::vector<Region> list;
+};
+
+template <class Inside> Regions regionsOf(Inside inside) {
+    Regions r;
+    r.label.assign(Size * Size, -1);
+    std::vector<int> stack;
+    for (int start = 0; start < Size * Size; ++start) {
+        if (r.label[start] >= 0 || !inside(start)) continue;
+        int id = int(r.list.size());
+        r.list.emplace_back();
+        Region& g = r.list.back();
+        r.label[start] = id;
+        stack.assign(1, start);
+        while (!stack.empty()) {
+            int i = stack.back(), x = i % Size, y = i / Size;
+            stack.pop_back();
+            ++g.size, g.sumX += x, g.sumY += y;
+            g.minX = std::min(g.minX, x), g.maxX = std::max(g.maxX, x);
+            g.minY = std::min(g.minY, y), g.maxY = std::max(g.maxY, y);
+            const int next[4] = {x > 0 ? i - 1 : -1, x < Size - 1 ? i + 1 : -1,
+                                 y > 0 ? i - Size : -1, y < Size - 1 ? i + Size : -1};
+            for (int n : next)
+                if (n >= 0 && r.label[n] < 0 && inside(n)) r.label[n] = id, stack.push_back(n);
+        }
+    }
+    return r;
+}
+
+// First point of the first drawing step of a recipe with the given radius.
+const double* stepPoint(int recipe, double radius) {
+    int point = artworkRecipeStart(recipe);
+    for (const ArtworkStep& s : ArtworkSteps) {
+        if (s.recipe > recipe) break;
+        if (s.recipe == recipe && s.radius == radius) return ArtworkPoints[point];
+        if (s.recipe == recipe) point += s.count;
+    }
+    ADD_FAILURE() << "recipe " << recipe << " has no step of radius " << radius;
+    return ArtworkPoints[0];
+}
+
+} // namespace
+
+// The story pictures are shown across the full width of the screen, so a
+// 16:9 screen shows their rows 0-575 only. Picture 2, the portrait shown the
+// same way, is left out: the figure's body runs off the bottom as it should.
+TEST(WideScreen, StoryPicturesEndAboveRow576) {
+    for (int id = 5; id <= 16; ++id) {
+        const uint32_t* p = buildTexture(id);
+        int lowest = -1;
+        for (int i = 0; i < Size * Size; ++i)
+            if (alphaOf(p[i]) != 0) lowest = i / Size;
+        EXPECT_LT(lowest, 576) << "picture " << id;
+    }
+}
+
+TEST(Dragon, HeadManeAndBodyAreOneShape) {
+    std::vector<uint32_t> p = picture(4);
+    // Opaque pixels inside the ring, the ring itself left out.
+    Regions r = regionsOf([&](int i) {
+        double dx = i % Size - 511.5, dy = i / Size - 511.5;
+        return alphaOf(p[i]) == 255 && dx * dx + dy * dy < 495.0 * 495.0;
+    });
+    int body = r.label[seedIndex(0.277344, 0.510742)];
+    ASSERT_GE(body, 0);
+    EXPECT_EQ(r.label[seedIndex(0.331055, 0.092773)], body) << "the mane floats apart";
+    EXPECT_EQ(r.label[seedIndex(0.446289, 0.06543)], body) << "the head floats apart";
+    EXPECT_GT(r.list[body].size, 100000);
+    // Nothing else of any size: the rest are whiskers, the pearl and its flame.
+    for (size_t k = 0; k < r.list.size(); ++k) {
+        if (int(k) != body) {
+            EXPECT_LT(r.list[k].size, 2500) << "a second large shape";
+        }
+    }
+}
+
+TEST(ThoughtBubble, TrailLeadsFromTheChildsHeadToTheCloud) {
+    std::vector<uint32_t> p = picture(5);
+    Regions r = regionsOf([&](int i) { return alphaOf(p[i]) != 0; });
+    const double* head = stepPoint(5, 0.038167);
+    const double headRadius = 0.038167 * Size;
+    int child = r.label[int(head[1] * Size) * Size + int(head[0] * Size)];
+    int cloud = r.label[seedIndex(0.554688, 0.085938)];
+    ASSERT_GE(child, 0);
+    ASSERT_GE(cloud, 0);
+    ASSERT_NE(child, cloud) << "the cloud touches the child";
+    const double headTop = head[1] * Size - headRadius;
+    // The bubbles lie between the cloud's bottom and the head's top.
+    std::vector<Region> trail;
+    for (const Region& g : r.list) {
+        EXPECT_GE(g.size, 150) << "a stray speck at " << g.minX << "," << g.minY;
+        if (g.minY > r.list[cloud].maxY && g.maxY < headTop) trail.push_back(g);
+    }
+    ASSERT_GE(trail.size(), 2u);
+    std::sort(trail.begin(), trail.end(),
+              [](const Region& a, const Region& b) { return a.centreY() > b.centreY(); });
+    for (size_t k = 1; k < trail.size(); ++k)
+        EXPECT_GT(trail[k].size, trail[k - 1].size) << "bubbles grow towards the cloud";
+    for (const Region& g : trail) {
+        EXPECT_GT(g.centreX(), std::min(head[0] * Size, r.list[cloud].centreX()) - headRadius);
+        EXPECT_LT(g.centreX(), std::max(head[0] * Size, r.list[cloud].centreX()) + headRadius);
+    }
+}
+
+// The girl is drawn at twice her size, halved and shifted right; her head is
+// the recipe's one white stroke of radius 0.042813, her skirt its first red one.
+TEST(Girl, FaceIsClearAndSkirtIsSolid) {
+    const double shiftX = int(1023 * 0.419922), shiftY = int(1023 * 0.201172);
+    for (int id : {9, 10}) {
+        std::vector<uint32_t> p = picture(id);
+        const double* head = stepPoint(id, 0.042813);
+        // The face: the lower part of the head (a bow may sit on the crown).
+        double hx = head[0] * Size / 2 + shiftX, hy = head[1] * Size / 2 + shiftY + 4;
+        int redOnFace = 0;
+        for (int y = int(hy) - 14; y <= int(hy) + 14; ++y)
+            for (int x = int(hx) - 14; x <= int(hx) + 14; ++x)
+                redOnFace +=
+                    (x - hx) * (x - hx) + (y - hy) * (y - hy) < 196 && isRed(p[y * Size + x]);
+        EXPECT_EQ(redOnFace, 0) << "picture " << id;
+        // The skirt: the centre of the red stroke that follows the white ones.
+        int point = artworkRecipeStart(id), k = 0;
+        while (!(ArtworkSteps[k].recipe == id && ArtworkSteps[k].count == 7 &&
+                 ArtworkSteps[k].radius == 0.02))
+            point += ArtworkSteps[k].recipe == id ? ArtworkSteps[k].count : 0, ++k;
+        double sx = 0, sy = 0;
+        for (int j = 0; j < 7; ++j)
+            sx += ArtworkPoints[point + j][0] / 7, sy += ArtworkPoints[point + j][1] / 7;
+        sx = sx * Size / 2 + shiftX, sy = sy * Size / 2 + shiftY;
+        int holes = 0;
+        for (int y = int(sy) - 7; y <= int(sy) + 7; ++y)
+            for (int x = int(sx) - 12; x <= int(sx) + 12; ++x)
+                holes += !isRed(p[y * Size + x]);
+        EXPECT_EQ(holes, 0) << "picture " << id;
+    }
+}
+
+TEST(Visitors, EachMonitorIsAFrameAroundAnOpening) {
+    std::vector<uint32_t> p = picture(16);
+    Regions frames = regionsOf([&](int i) { return isYellow(p[i]); });
+    int whole = 0;
+    for (const Region& f : frames.list) {
+        if (f.size < 500) continue; // a piece cut by the picture's edge
+        ++whole;
+        // The opening: non-yellow pixels of the frame's box that cannot reach
+        // the box's border without crossing yellow.
+        int w = f.maxX - f.minX + 1, h = f.maxY - f.minY + 1;
+        Regions inside = regionsOf([&](int i) {
+            int x = i % Size, y = i / Size;
+            return x >= f.minX && x <= f.maxX && y >= f.minY && y <= f.maxY && !isYellow(p[i]);
+        });
+        int opening = 0;
+        for (const Region& g : inside.list)
+            if (g.minX > f.minX && g.maxX < f.maxX && g.minY > f.minY && g.maxY < f.maxY)
+                opening += g.size;
+        EXPECT_GT(opening, 300) << "frame at " << f.minX << "," << f.minY;
+        EXPECT_GT(opening * 10, w * h) << "frame at " << f.minX << "," << f.minY;
+    }
+    EXPECT_EQ(whole, 14);
+}
+
+// The crimson dress (its fill mask, layer 6) is a long low shape: a figure
+// lying on its side, not a bust.
+TEST(RecliningFigure, DressLiesAlongThePicture) {
+    ASSERT_NE(buildTexture(3), nullptr);
+    const uint32_t* mask = layerPixels(6);
+    Regions r = regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
+    int dress = r.label[seedIndex(0.540039, 0.417969)];
+    ASSERT_GE(dress, 0);
+    const Region& d = r.list[dress];
+    int width = d.maxX - d.minX + 1, height = d.maxY - d.minY + 1;
+    EXPECT_GT(width, Size / 2);
+    EXPECT_GT(width, 5 * height / 2);
+}
