@@ -123,13 +123,13 @@ void multiply(const double (&m)[16]) {
 
 // --- drawing ---
 
-// A quad v0 v1 v2 v3 becomes the triangles v0 v1 v3 and v1 v2 v3, the split
-// the desktop drivers make, so that texture coordinates on a skewed quad are
-// interpolated alike.
+// A quad v0 v1 v2 v3 becomes the triangles v0 v1 v2 and v0 v2 v3, the split
+// Mesa makes for the native program: texture coordinates across a skewed quad
+// (the framed window of the can and flight scenes) are interpolated alike.
 int triangulate() {
     int n = 0;
     if (ff.primitive == quadsMode) {
-        static constexpr int order[6] = {0, 1, 3, 1, 2, 3};
+        static constexpr int order[6] = {0, 1, 2, 0, 2, 3};
         for (int q = 0; q + 3 < ff.count; q += 4)
             for (int k : order)
                 ff.triangles[n++] = ff.vertices[q + k];
