@@ -2,6 +2,12 @@
 # Builds the browser version with Emscripten into build-web/site: the page,
 # intro.js, intro.wasm and the two web fonts.
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/build-web.sh"
+  echo "Installs what is missing, then builds the browser version with Emscripten into"
+  echo "build-web/site: index.html, page.js, intro.js, intro.wasm and the two web fonts."
+  exit 0
+fi
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 # Debian's emcc finds its JavaScript parser among the system's node modules.

@@ -4,6 +4,12 @@
 # Needs the native build (build/, made by scripts/test.sh) for the reference
 # frames and the frame comparison tool.
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/test-web.sh"
+  echo "Builds the browser version and checks it in headless chromium against the native"
+  echo "headless program's frames; the frames compared are left in build-web/web-test."
+  exit 0
+fi
 cd "$(dirname "$0")/.."
 scripts/build-web.sh
 if [ ! -x build/frame/intro_headless ] || [ ! -x build/tools/framediff/framediff ]; then

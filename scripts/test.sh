@@ -6,7 +6,8 @@ set -euo pipefail
 if [ "${1:-}" = --help ]; then
   echo "usage: scripts/test.sh"
   echo "Installs what is missing, then builds and runs every test: the normal build,"
-  echo "the sanitizer build (build-asan) and the Windows builds under Wine."
+  echo "the sanitizer build (build-asan), the browser version in headless chromium"
+  echo "(build-web) and the Windows builds under Wine."
   exit 0
 fi
 cd "$(dirname "$0")/.."
@@ -23,11 +24,8 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE nosan
 
-# The browser version in headless chromium (software WebGL): opt in with
-# INTRO_WEB_TESTS=1 while its long runs can stall in the software renderer.
-if [ "${INTRO_WEB_TESTS:-0}" = 1 ]; then
-  scripts/test-web.sh
-fi
+# The browser version in headless chromium against the native frames.
+scripts/test-web.sh
 
 if [ -x scripts/test-windows.sh ]; then
   scripts/test-windows.sh

@@ -29,15 +29,23 @@ bool readPng(const char* path, Picture& picture) {
     return png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr) != 0;
 }
 
-[[noreturn]] void usage() {
-    std::fputs("usage: framediff A.png B.png [--max-mad M] [--min-psnr P]\n", stderr);
+const char usage[] = "usage: framediff A.png B.png [--max-mad M] [--min-psnr P]\n"
+                     "Prints the mean absolute difference of the channel values (0..255) and the\n"
+                     "PSNR in dB of two PNG pictures of one size; exit 1 when a bound is broken.\n";
+
+[[noreturn]] void badUsage() {
+    std::fputs(usage, stderr);
     std::exit(2);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) usage();
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (argc < 3 || argc % 2 == 0) badUsage(); // options come in pairs
     double maxMad = INFINITY, minPsnr = -INFINITY;
     for (int i = 3; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--max-mad") == 0)
@@ -45,7 +53,7 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--min-psnr") == 0)
             minPsnr = std::atof(argv[i + 1]);
         else
-            usage();
+            badUsage();
     }
     Picture a, b;
     for (auto [path, picture] : {std::pair{argv[1], &a}, std::pair{argv[2], &b}}) {
