@@ -85,16 +85,18 @@ void frameName(char* name, size_t size, int64_t index) {
     std::snprintf(name, size, "frame-%06lld", static_cast<long long>(index));
 }
 
-// The last present before the clock is read is the frame of the pass.
+// The last present before the clock is read is the frame of the pass; test
+// mode keeps it when it is one of the chosen frames.
 void presentMainLoopFrame() {
     pending.present = true;
     pending.musicTime = intro.musicTime;
     pending.sceneTime = intro.sceneTime;
     pending.scene = sceneRendererName(intro.sceneRenderer);
-    pending.captured = wantsFrame(intro.musicTime);
+    pending.captured = test.fps > 0 && wantsFrame(intro.musicTime);
     if (pending.captured) webCapture("pending");
 }
 
+// Once per main-loop pass: the page learns the frame count and music time.
 void commitFrame() {
     if (!pending.present) return;
     pending.present = false;
@@ -200,12 +202,10 @@ bool platformEscapePressed() {
 }
 
 void platformPresent() {
-    if (test.fps > 0) {
-        if (audioStarted)
-            presentMainLoopFrame();
-        else
-            presentLoaderFrame();
-    }
+    if (audioStarted)
+        presentMainLoopFrame();
+    else if (test.fps > 0)
+        presentLoaderFrame();
     webYield(audioStarted ? 1 : 0);
 }
 
@@ -221,8 +221,8 @@ void platformStartAudio(const void* pcm, uint32_t bytes) {
 
 int32_t platformAudioPosition() {
     if (!audioStarted) return 0;
-    if (test.fps == 0) return webAudioPosition();
     commitFrame();
+    if (test.fps == 0) return webAudioPosition();
     const int64_t played = frameIndex * sampleRate / test.fps * bytesPerFrame;
     return static_cast<int32_t>(played < int64_t(audioBytes) ? played : int64_t(audioBytes));
 }

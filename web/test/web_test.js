@@ -125,6 +125,39 @@ function compare(name, web, native, maxMad, minPsnr) {
     `${figures} (bounds: mad <= ${maxMad}, psnr >= ${minPsnr})`);
 }
 
+// The show as a viewer sees it: sound on, the music clock from the audio
+// context. The music time moves on with the wall clock and never back, and
+// Escape ends the show and brings the prompt back.
+async function realClockRun(baseUrl) {
+  await withPage([], `${baseUrl}/index.html`, async (page) => {
+    await page.click('#prompt');
+    await page.waitForFunction(() => window.introResults.reports.clock, null, {timeout: 120000});
+    const samples = [];
+    for (let i = 0; i < 8; ++i) {
+      const [wall, clock] = await page.evaluate(() =>
+        [performance.now() / 1000, window.introResults.reports.clock]);
+      samples.push({wall, music: Number(clock.split(' ')[1])});
+      await new Promise((resolve) => setTimeout(resolve, 500));
+    }
+    const first = samples[0];
+    const last = samples[samples.length - 1];
+    const forward = samples.every((s, i) => i === 0 || s.music >= samples[i - 1].music);
+    const drift = (last.music - first.music) - (last.wall - first.wall);
+    check('the music clock follows the audio context', forward && Math.abs(drift) < 0.5,
+      `music ${first.music.toFixed(3)} to ${last.music.toFixed(3)} s in ` +
+      `${(last.wall - first.wall).toFixed(3)} s of wall time, never back: ${forward}`);
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => window.introResults.state !== 'running', null,
+      {timeout: 20000});
+    const state = await page.evaluate(() => [window.introResults.state,
+      window.introResults.exitCode]);
+    const promptVisible = await page.isVisible('#prompt');
+    check('Escape ends the show and the prompt comes back',
+      state[0] === 'ended' && state[1] === 0 && promptVisible,
+      `state ${state[0]}, exit ${state[1]}, prompt visible ${promptVisible}`);
+  });
+}
+
 async function mainRun(baseUrl) {
   const url = `${baseUrl}/index.html?test-clock=${fps}&size=${size}&at=${times}` +
     `&loader-ticks=${loaderTicks.join(',')}&end-after-last=1`;
@@ -193,6 +226,8 @@ async function main() {
         check('blocked sound keeps the prompt', state === 'blocked' && promptVisible &&
           canvases === 0, `state ${state}, prompt visible ${promptVisible}`);
       }, blockedAudio);
+
+    await realClockRun(baseUrl);
 
     const native = nativeFrames(nativeDir);
     const results = await mainRun(baseUrl);
