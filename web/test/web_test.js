@@ -44,7 +44,7 @@ const scenes = [
   {name: 'flight', renderer: 'FramedShaderScene', at: [91, 94.5], ...exact},
   {name: 'waves', renderer: 'ShaderScene', at: [97, 101], ...exact},
   {name: 'sphere', renderer: 'SphereScene', at: [110, 113], ...exact},
-  {name: 'balls', renderer: 'BallsScene', at: [116, 119.5], ...exact},
+  {name: 'balls', renderer: 'BallsScene', at: [117.5, 121], ...exact},
   {name: 'greetings', renderer: 'GreetingsScene', at: [123, 126], ...text},
   {name: 'end', renderer: 'EndScene', at: [129, 133], ...text},
 ];
