@@ -1,13 +1,14 @@
 // What the drawings must read as: the story pictures fit a 16:9 screen, the
 // dragon is one shape, the thought bubble's trail leads from the child's head
-// to the cloud, the girl's face is clear, the visitors' monitors are frames
-// and the reclining figure lies down.
+// to the cloud, the girl's face is clear, the visitors sit in front of framed
+// screens and the reclining figure lies down.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
 #include "texgen/texgen.h"
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -183,28 +184,60 @@ TEST(Girl, FaceIsClearAndSkirtIsSolid) {
     }
 }
 
-TEST(Visitors, EachMonitorIsAFrameAroundAnOpening) {
+namespace {
+
+bool isWhite(uint32_t p) {
+    return alphaOf(p) == 255 && (p & 0xFF) >= 200 && ((p >> 8) & 0xFF) >= 200 &&
+           ((p >> 16) & 0xFF) >= 200;
+}
+
+// Length of the run of pixels, from (x, y) on in steps (dx, dy), that the
+// predicate selects.
+template <class Pick>
+int runFrom(const std::vector<uint32_t>& p, int x, int y, int dx, int dy, Pick pick) {
+    int n = 0;
+    while (x >= 0 && x < Size && y >= 0 && y < Size && pick(p[y * Size + x]))
+        ++n, x += dx, y += dy;
+    return n;
+}
+
+} // namespace
+
+// Each visitor is seen from the back: a head on a pair of shoulders (one white
+// shape, the big screen's frame being the only larger one) in front of his
+// monitor, whose yellow frame runs above the head with a stretch of dark
+// screen between, and down beside the head, stopping just short of it.
+TEST(Visitors, EachSitsInFrontOfAFramedScreen) {
     std::vector<uint32_t> p = picture(16);
-    Regions frames = regionsOf([&](int i) { return isYellow(p[i]); });
-    int whole = 0;
-    for (const Region& f : frames.list) {
-        if (f.size < 500) continue; // a piece cut by the picture's edge
-        ++whole;
-        // The opening: non-yellow pixels of the frame's box that cannot reach
-        // the box's border without crossing yellow.
-        int w = f.maxX - f.minX + 1, h = f.maxY - f.minY + 1;
-        Regions inside = regionsOf([&](int i) {
-            int x = i % Size, y = i / Size;
-            return x >= f.minX && x <= f.maxX && y >= f.minY && y <= f.maxY && !isYellow(p[i]);
-        });
-        int opening = 0;
-        for (const Region& g : inside.list)
-            if (g.minX > f.minX && g.maxX < f.maxX && g.minY > f.minY && g.maxY < f.maxY)
-                opening += g.size;
-        EXPECT_GT(opening, 300) << "frame at " << f.minX << "," << f.minY;
-        EXPECT_GT(opening * 10, w * h) << "frame at " << f.minX << "," << f.minY;
+    Regions white = regionsOf([&](int i) { return isWhite(p[i]); });
+    int visitors = 0;
+    for (const Region& v : white.list) {
+        if (v.size > 10000) continue; // the big screen
+        ++visitors;
+        SCOPED_TRACE("visitor at " + std::to_string(v.minX) + "," + std::to_string(v.minY));
+        EXPECT_GT(v.size, 2000);
+        EXPECT_GT(v.maxX - v.minX, 70) << "shoulders wider than the head";
+        // The head's centre column: the middle of the crown's top rows.
+        int crownLeft = v.maxX, crownRight = v.minX;
+        for (int x = v.minX; x <= v.maxX; ++x)
+            if (isWhite(p[(v.minY + 2) * Size + x]))
+                crownLeft = std::min(crownLeft, x), crownRight = std::max(crownRight, x);
+        int cx = (crownLeft + crownRight) / 2, headRow = v.minY + 21;
+        auto dark = [](uint32_t q) { return alphaOf(q) == 0; };
+        int screen = runFrom(p, cx, v.minY - 1, 0, -1, dark);
+        EXPECT_GE(screen, 8);
+        EXPECT_GE(runFrom(p, cx, v.minY - 1 - screen, 0, -1, isYellow), 15);
+        for (int side : {-1, 1}) {
+            int head = runFrom(p, cx, headRow, side, 0, isWhite);
+            EXPECT_GT(head, 15);
+            EXPECT_LT(head, 25);
+            int gap = runFrom(p, cx + side * head, headRow, side, 0, dark);
+            EXPECT_GE(gap, 1) << "the monitor touches the head";
+            EXPECT_LE(gap, 4);
+            EXPECT_GE(runFrom(p, cx + side * (head + gap), headRow, side, 0, isYellow), 15);
+        }
     }
-    EXPECT_EQ(whole, 14);
+    EXPECT_EQ(visitors, 14);
 }
 
 // The crimson dress (its fill mask, layer 6) is a long low shape: a figure
