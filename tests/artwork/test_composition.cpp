@@ -1,7 +1,7 @@
 // What the drawings must read as: the story pictures fit a 16:9 screen, the
 // dragon is one shape, the thought bubble's trail leads from the child's head
-// to the cloud, the girl's face is clear, the visitors sit in front of framed
-// screens and the reclining figure lies down.
+// to the cloud, the father's book is open, the girl's face is clear, the
+// visitors sit in front of framed screens and the reclining figure lies down.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
 #include "texgen/texgen.h"
@@ -150,6 +150,25 @@ TEST(ThoughtBubble, TrailLeadsFromTheChildsHeadToTheCloud) {
         EXPECT_GT(g.centreX(), std::min(head[0] * Size, r.list[cloud].centreX()) - headRadius);
         EXPECT_LT(g.centreX(), std::max(head[0] * Size, r.list[cloud].centreX()) + headRadius);
     }
+}
+
+// The father holds out an open book: its two pages are the only large dark
+// areas the drawing encloses, side by side, each taller than wide.
+TEST(OpenBook, TwoPagesSideBySide) {
+    std::vector<uint32_t> p = picture(5);
+    Regions dark = regionsOf([&](int i) { return alphaOf(p[i]) == 0; });
+    std::vector<Region> pages;
+    for (const Region& g : dark.list)
+        if (g.minX > 0 && g.minY > 0 && g.maxX < Size - 1 && g.maxY < Size - 1 && g.size > 1500)
+            pages.push_back(g);
+    ASSERT_EQ(pages.size(), 2u);
+    std::sort(pages.begin(), pages.end(),
+              [](const Region& a, const Region& b) { return a.minX < b.minX; });
+    for (const Region& g : pages)
+        EXPECT_GT(g.maxY - g.minY, g.maxX - g.minX);
+    EXPECT_NEAR(pages[0].centreY(), pages[1].centreY(), 10);
+    EXPECT_LT(pages[1].minX - pages[0].maxX, 60) << "the spine between them";
+    EXPECT_NEAR(pages[0].size, pages[1].size, pages[0].size / 5);
 }
 
 // The girl is drawn at twice her size, halved and shifted right; her head is
