@@ -204,6 +204,29 @@ TEST(Girl, FaceIsClearAndSkirtIsSolid) {
     }
 }
 
+// The speech balloon of pictures 9 and 10 (layer 2, its tail included) keeps
+// a gap of some pixels to the boy (layer 0) and the girl and her bow (layer 1).
+TEST(SpeechTails, StopShortOfTheFigures) {
+    constexpr int gap = 6;
+    for (int id : {9, 10}) {
+        ASSERT_NE(buildTexture(id), nullptr);
+        const uint32_t* balloon = layerPixels(2);
+        int touching = 0;
+        for (int y = gap; y < Size - gap; ++y)
+            for (int x = gap; x < Size - gap; ++x) {
+                if (alphaOf(balloon[y * Size + x]) == 0) continue;
+                bool near = false;
+                for (int dy = -gap; dy <= gap && !near; ++dy)
+                    for (int dx = -gap; dx <= gap && !near; ++dx) {
+                        int j = (y + dy) * Size + x + dx;
+                        near = alphaOf(layerPixels(0)[j]) != 0 || alphaOf(layerPixels(1)[j]) != 0;
+                    }
+                touching += near;
+            }
+        EXPECT_EQ(touching, 0) << "picture " << id;
+    }
+}
+
 namespace {
 
 bool isWhite(uint32_t p) {
