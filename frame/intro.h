@@ -23,3 +23,13 @@ void uploadTextures();                            // build + upload every textur
 
 void resetFrameState(); // clear, white, no blending, identity, fixed function
 void runMainLoop();     // returns when the music is over or Escape is pressed
+
+// The pieces of introMain, shared with the viewer's loop.
+void startUp();   // window, context, loader bar, music, textures, programs, first scene
+void drawFrame(); // reset, timeline, scene: one frame into the back buffer
+// The clock update after a presented frame: false when the music is over
+// (the position read is past muslen), else musicTime and sceneTime move on.
+bool advanceClocks();
+// musicTime := the position in seconds (single precision), sceneTime advances
+// by its change.
+void updateClocks(double positionTicks);

@@ -81,13 +81,29 @@ void applyStep(const TimelineStep& step) {
 
 } // namespace
 
-void updateTimeline() {
+bool advanceTimeline() {
     const int32_t s = intro.timelineStep;
-    if (s < 0 || s >= timelineLength) return;
+    if (s < 0 || s >= timelineLength) return false;
     const TimelineStep& step = timeline[s];
-    if (intro.musicTime <= step.k * 3.2) return;
+    if (intro.musicTime <= step.k * 3.2) return false;
     applyStep(step);
-    if (intro.sceneRenderer != SphereScene) blankFrame();
     intro.sceneTime = 0;
     intro.timelineStep = s + 1;
+    return true;
+}
+
+void updateTimeline() {
+    if (advanceTimeline() && intro.sceneRenderer != SphereScene) blankFrame();
+}
+
+void rewindTimeline() {
+    intro.timelineStep = 0;
+    intro.sceneRenderer = ScrollerScene;
+    intro.captionLine1 = nullptr;
+    intro.captionLine2 = nullptr;
+    intro.pictureTexture = 0;
+    intro.pictureFit = 0;
+    intro.currentProgram = intro.wavesProgram;
+    intro.musicTime = 0;
+    intro.sceneTime = 0;
 }

@@ -4,7 +4,8 @@
 // position, Escape from the keyboard state. Closing the window, SIGINT and
 // SIGTERM end the run like Escape (a signal during loading ends it at once).
 // Without a real display the window is refused, unless SDL_VIDEODRIVER names
-// a driver.
+// a driver. For the viewer: a resizable window instead, full screen on and
+// off, its keys, and playback moved or held.
 #define SDL_MAIN_HANDLED
 #include "platform/audio_clock.h"
 #include "platform/platform.h"
@@ -29,6 +30,16 @@ bool audioMissing;
 // Both guarded by the device lock, under which the callback runs.
 int64_t streamEnd; // bytes handed to the device, silence after the data included
 AudioClock audioClock;
+
+uint32_t audioStart; // where playback begins (a seek before it starts)
+
+bool windowRequested;
+int32_t windowWidth;
+int32_t windowHeight;
+
+// Viewer keys pressed and not yet taken; the oldest are kept when it is full.
+PlatformKey keyQueue[16];
+int keyCount;
 
 volatile std::sig_atomic_t signalled;
 volatile std::sig_atomic_t playing;
@@ -57,6 +68,26 @@ void fillAudio(void*, Uint8* stream, int length) {
     audioClockHandOver(audioClock, streamEnd, handedAt);
 }
 
+struct KeyBinding {
+    SDL_Scancode scancode;
+    PlatformKey key;
+};
+constexpr KeyBinding keyBindings[] = {
+    {SDL_SCANCODE_SPACE, PlatformKey::pause},   {SDL_SCANCODE_LEFT, PlatformKey::back},
+    {SDL_SCANCODE_RIGHT, PlatformKey::forward}, {SDL_SCANCODE_F, PlatformKey::fullscreen},
+    {SDL_SCANCODE_I, PlatformKey::overlay},
+};
+
+void queueKey(const SDL_KeyboardEvent& event) {
+    for (const KeyBinding& binding : keyBindings) {
+        if (binding.scancode != event.keysym.scancode) continue;
+        const bool seek = binding.key == PlatformKey::back || binding.key == PlatformKey::forward;
+        if (event.repeat && !seek) return; // held keys repeat only the seeks
+        if (keyCount < int(std::size(keyQueue))) keyQueue[keyCount++] = binding.key;
+        return;
+    }
+}
+
 bool initVideo() {
     return SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
@@ -80,6 +111,11 @@ void platformCommandLine(int, char**) {
 }
 
 void platformScreenSize(int32_t* width, int32_t* height) {
+    if (windowRequested) {
+        *width = windowWidth;
+        *height = windowHeight;
+        return;
+    }
     SDL_DisplayMode mode{};
     if (!initVideo() || SDL_GetDesktopDisplayMode(0, &mode) != 0) {
         mode.w = 0;
@@ -103,6 +139,12 @@ bool platformCreateWindow(int32_t width, int32_t height) {
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (windowRequested) {
+        const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN;
+        window = SDL_CreateWindow("intro", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                  height, flags);
+        return window != nullptr;
+    }
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP |
                          SDL_WINDOW_SHOWN;
     window = SDL_CreateWindow("", 0, 0, width, height, flags);
@@ -137,6 +179,7 @@ bool platformPumpMessage() {
     if (event.type == SDL_QUIT) quitRequested = true;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
         quitRequested = true;
+    if (event.type == SDL_KEYDOWN) queueKey(event.key);
     return true;
 }
 
@@ -168,9 +211,9 @@ void platformStartAudio(const void* pcm, uint32_t bytes) {
         return;
     }
     // The device opens paused: no callback runs before it is unpaused.
-    streamEnd = 0;
+    streamEnd = audioStart;
     audioClock.deviceBytes = obtained.size;
-    audioClockRestart(audioClock, 0);
+    audioClockRestart(audioClock, audioStart);
     SDL_PauseAudioDevice(audioDevice, 0);
 }
 
@@ -181,6 +224,70 @@ int32_t platformAudioPosition() {
     const int64_t heard = audioClockRead(audioClock, nowNs());
     SDL_UnlockAudioDevice(audioDevice);
     return int32_t(std::min<int64_t>(heard, audioBytes));
+}
+
+void platformRequestWindow(bool fullscreen, int32_t width, int32_t height) {
+    windowRequested = !fullscreen;
+    windowWidth = width > 0 ? width : 1280;
+    windowHeight = height > 0 ? height : 720;
+}
+
+// A window that started full screen gets a border and the default size the
+// first time it leaves full screen.
+void platformSetFullscreen(bool fullscreen) {
+    if (!window) return;
+    SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (fullscreen || windowRequested) return;
+    windowRequested = true;
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    SDL_SetWindowResizable(window, SDL_TRUE);
+    SDL_SetWindowSize(window, windowWidth, windowHeight);
+    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void platformDrawableSize(int32_t* width, int32_t* height) {
+    int w = 0, h = 0;
+    if (window) SDL_GL_GetDrawableSize(window, &w, &h);
+    *width = w;
+    *height = h;
+}
+
+PlatformKey platformNextKey() {
+    if (keyCount == 0) return PlatformKey::none;
+    const PlatformKey key = keyQueue[0];
+    std::copy(keyQueue + 1, keyQueue + keyCount, keyQueue);
+    --keyCount;
+    return key;
+}
+
+// The device goes on from the new byte; what it still holds of the old
+// position plays out first, and the clock waits for the new data to be heard.
+void platformSeekAudio(uint32_t byte) {
+    audioStart = std::min(byte, audioBytes ? audioBytes : byte);
+    if (audioDevice == 0) return;
+    SDL_LockAudioDevice(audioDevice);
+    streamEnd = audioStart;
+    audioClockRestart(audioClock, audioStart);
+    SDL_UnlockAudioDevice(audioDevice);
+}
+
+// A pause holds the clock at what was heard; on resume the device is fed
+// again from there.
+void platformPauseAudio(bool paused) {
+    if (audioDevice == 0) return;
+    if (paused) {
+        SDL_PauseAudioDevice(audioDevice, 1);
+        SDL_LockAudioDevice(audioDevice);
+        audioClockFreeze(audioClock, nowNs());
+        SDL_UnlockAudioDevice(audioDevice);
+        return;
+    }
+    SDL_LockAudioDevice(audioDevice);
+    const int64_t heard = audioClockRead(audioClock, nowNs());
+    streamEnd = heard;
+    audioClockRestart(audioClock, heard);
+    SDL_UnlockAudioDevice(audioDevice);
+    SDL_PauseAudioDevice(audioDevice, 0);
 }
 
 void platformExit(int code) {

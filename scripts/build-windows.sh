@@ -3,6 +3,11 @@
 #   build-win32-i686/frame/intro.exe  the product, 32-bit x86 (PE32)
 #   build-win32-x64/frame/intro.exe   the same program for x86_64
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/build-windows.sh"
+  echo "Cross-builds build-win32-i686/frame/intro.exe and build-win32-x64/frame/intro.exe."
+  exit 0
+fi
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 for arch in i686 x86_64; do

@@ -3,6 +3,11 @@
 # are built or booted without that), 1 when it does not. Tries a 93-byte
 # static i386 program that only calls exit(0).
 set -u
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/can-run-32bit.sh"
+  echo "Exits with 0 when this machine runs 32-bit x86 programs, 1 when it does not."
+  exit 0
+fi
 program=$(mktemp)
 trap 'rm -f "$program"' EXIT
 {

@@ -2,6 +2,11 @@
 # Installs the Debian 12 packages the build, the program and the tests need.
 # Does nothing when all of them are already installed.
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/setup-deps.sh"
+  echo "Installs the Debian packages the build, the programs and the tests need (apt-get)."
+  exit 0
+fi
 packages=(
   build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev

@@ -9,6 +9,11 @@
 # Where the machine cannot run 32-bit programs, the i686 part is skipped with
 # one line and reported as skipped (INTRO_REQUIRE_I686=1 makes that a failure).
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/test-windows.sh"
+  echo "Cross-builds the Windows programs and runs their tests and three runs under Wine."
+  exit 0
+fi
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
 

@@ -2,6 +2,12 @@
 # Builds and runs the whole test suite: a normal build, a sanitizer build
 # (AddressSanitizer + UndefinedBehaviorSanitizer), and the Windows builds under Wine.
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/test.sh"
+  echo "Installs what is missing, then builds and runs every test: the normal build,"
+  echo "the sanitizer build (build-asan) and the Windows builds under Wine."
+  exit 0
+fi
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 jobs=$(nproc)

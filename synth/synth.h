@@ -11,3 +11,8 @@ extern int16_t MusBuf[musFrames * 2]; // interleaved, left first
 void genMus();   // synthesises the whole soundtrack into MusBuf
 void startmus(); // starts playback of MusBuf from position 0
 double getpos(); // playback position in ticks (bytes / tempo)
+
+// The viewer's controls (not part of the presentation itself): playback moves
+// to a byte of MusBuf, or holds its position until resumed.
+void seekmus(uint32_t byte);
+void pausemus(bool paused);

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -121,10 +122,17 @@ void measure(const BenchScene& scene, const Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
+    const char usage[] = "usage: bench_scenes [--size WxH] [--frames N] [--png DIR]\n";
+    if (argc == 2 && !std::strcmp(argv[1], "--help")) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
     if (!parse(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: bench_scenes [--size WxH] [--frames N] [--png DIR]\n");
+        std::fputs(usage, stderr);
         return 2;
     }
+    std::error_code missing;
+    if (!options.pngDir.empty()) std::filesystem::create_directories(options.pngDir, missing);
     if (!startGl(options.width, options.height)) {
         std::fprintf(stderr, "bench_scenes: no offscreen GL context\n");
         return 1;

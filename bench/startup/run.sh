@@ -5,6 +5,10 @@
 # startup_split then separates texture building from uploading.
 # usage: bench/startup/run.sh [build-dir] [WxH] [runs]
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: bench/startup/run.sh [build-dir (build)] [WxH (1280x720)] [runs (3)]"
+  exit 0
+fi
 build=${1:-build}
 size=${2:-1280x720}
 runs=${3:-3}

@@ -3,10 +3,12 @@
 // usage: startup_split [--size WxH]
 #include "frame/intro.h"
 #include "frame/intro_state.h"
+#include "platform/headless.h"
 #include "platform/platform.h"
 #include "texgen/texgen.h"
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -19,6 +21,18 @@ double msSince(Clock::time_point start) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const char usage[] = "usage: startup_split [--size WxH (1280x720)]\n";
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help")) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--size") || i + 1 == argc ||
+            std::sscanf(argv[++i], "%dx%d", &headless.width, &headless.height) != 2) {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+    }
     platformCommandLine(argc, argv);
     platformScreenSize(&intro.screenWidth, &intro.screenHeight);
     if (!platformCreateContext()) return 1;

@@ -85,10 +85,11 @@ int main(int argc, char** argv) {
         } else if (!std::strcmp(argv[i], "--path") && i + 1 < argc) {
             which = argv[++i];
         } else {
+            const bool help = !std::strcmp(argv[i], "--help");
             std::fprintf(
-                stderr,
+                help ? stdout : stderr,
                 "usage: bench_synth [--runs N] [--path scalar|batched|avx2|avx2-gather|all]\n");
-            return 2;
+            return help ? 0 : 2;
         }
     }
     std::printf("fastest path here: %s\n", pathName(bestLayerPath()));

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 namespace {
 
@@ -20,6 +21,10 @@ double seconds() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--help") {
+        std::puts("usage: bench_texgen [repetitions (3)]");
+        return 0;
+    }
     int reps = argc > 1 ? std::atoi(argv[1]) : 3;
     if (reps < 1 || reps > 100) {
         std::fprintf(stderr, "bench_texgen: repetitions must be 1..100\n");

@@ -2,10 +2,12 @@
 // wall-clock fallback when no device plays.
 #include "platform/platform.h"
 #include "synth/synth.h"
+#include "synth/wall_clock.h"
 #include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 int16_t MusBuf[musFrames * 2];
 
@@ -26,6 +28,23 @@ void platformStartAudio(const void* pcm, uint32_t bytes) {
 
 int32_t platformAudioPosition() {
     return devicePosition;
+}
+
+namespace {
+
+uint32_t seekedTo;
+int seekCalls;
+std::vector<bool> pauses;
+
+} // namespace
+
+void platformSeekAudio(uint32_t byte) {
+    seekedTo = byte;
+    ++seekCalls;
+}
+
+void platformPauseAudio(bool paused) {
+    pauses.push_back(paused);
 }
 
 namespace {
@@ -57,6 +76,42 @@ TEST(MusicClock, ConvertsPlayedBytesToTicks) {
     EXPECT_TRUE(static_cast<float>(getpos()) > static_cast<float>(1344u));
     devicePosition = int32_t(musBytes); // the end of the buffer
     EXPECT_NEAR(getpos(), 1352.33, 0.01);
+}
+
+// The viewer's controls reach the device; a repeated pause is no second call.
+TEST(MusicClock, SeeksAndPausesGoToTheDevice) {
+    devicePosition = 0;
+    startmus();
+    seekmus(17640 * 50);
+    EXPECT_EQ(seekCalls, 1);
+    EXPECT_EQ(seekedTo, 17640u * 50);
+    pausemus(true);
+    pausemus(true);
+    pausemus(false);
+    EXPECT_EQ(pauses, (std::vector<bool>{true, false}));
+    wallClock = WallClock{}; // the seek moved the stand-in clock too
+}
+
+// Without a device the wall clock moves with a seek and holds still in a pause.
+TEST(MusicClock, TheWallClockSeeksAndPauses) {
+    devicePosition = -1;
+    testing::internal::CaptureStderr();
+    startmus();
+    testing::internal::GetCapturedStderr();
+    seekmus(17640 * 100);
+    EXPECT_GE(getpos(), 100.0);
+    EXPECT_LT(getpos(), 105.0);
+    pausemus(true);
+    const double held = getpos();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(getpos(), held) << "paused";
+    seekmus(17640 * 10);
+    EXPECT_EQ(getpos(), 10.0) << "a seek while paused stays paused";
+    pausemus(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_GE(getpos() - 10.0, 1.5) << "running again from the seek";
+    EXPECT_LT(getpos() - 10.0, 100.0);
+    wallClock = WallClock{}; // as at load, for the tests after it in this process
 }
 
 // Runs last: the fallback, once taken, stays for the rest of the process.

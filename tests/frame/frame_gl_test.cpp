@@ -4,6 +4,7 @@
 #include "frame/intro.h"
 #include "frame/intro_state.h"
 #include "frame/progress.h"
+#include "platform/headless.h"
 #include "platform/platform.h"
 #include <array>
 #include <cstring>
@@ -25,9 +26,9 @@ constexpr Rgb red = {255, 0, 0};
 class FrameGl : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        static char arg0[] = "frame_gl_test", arg1[] = "--size", arg2[] = "250x50";
-        static char* argv[] = {arg0, arg1, arg2, nullptr};
-        platformCommandLine(3, argv);
+        headless.width = width;
+        headless.height = height;
+        platformCommandLine(0, nullptr);
         platformScreenSize(&intro.screenWidth, &intro.screenHeight);
         ASSERT_TRUE(platformCreateContext());
         loadGlEntryPoints();

@@ -2,14 +2,12 @@
 // Escape, missing GL entry points and a failing context. Whole runs are
 // costly (synthesis and every texture), so each test runs it once and checks
 // everything that run shows.
+#include "tests/frame/program_run.h"
 #include "texgen/texgen.h"
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
-#include <png.h>
 #include <set>
 #include <sstream>
 #include <string>
@@ -18,84 +16,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct ProgramRun {
-    int exitCode;
-    std::string log;
-    std::string errors;
-    fs::path dir;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The program's own messages on stderr, without what a GL driver may add
-// (loader warnings differ between machines).
-std::string ownLines(const std::string& text) {
-    std::string own;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        const bool driver = line.rfind("libEGL", 0) == 0 || line.rfind("MESA", 0) == 0 ||
-                            line.rfind("ATTENTION", 0) == 0 || line.rfind("pci id", 0) == 0;
-        if (!driver) own += line + "\n";
-    }
-    return own;
-}
-
-// Runs the program in a fresh folder of its own; the log goes to log.txt,
-// and @DIR@ in the arguments names the folder.
-ProgramRun runIntro(const std::string& name, std::string arguments) {
-    const fs::path dir = fs::path(FRAME_TEST_WORK_DIR) / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    for (size_t at; (at = arguments.find("@DIR@")) != std::string::npos;)
-        arguments.replace(at, 5, dir.string());
-    const std::string command =
-        std::string(INTRO_HEADLESS) + " --log " + (dir / "log.txt").string() + " " + arguments +
-        " >" + (dir / "stdout.txt").string() + " 2>" + (dir / "stderr.txt").string();
-    const int status = std::system(command.c_str());
-    ProgramRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
-    run.log = readFile(dir / "log.txt");
-    run.errors = ownLines(readFile(dir / "stderr.txt"));
-    run.dir = dir;
-    return run;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
-
-struct FrameLine {
-    long long number;
-    double musicTime;
-    double sceneTime;
-    std::string scene;
-    int presents;
-};
-
-std::vector<FrameLine> frameLines(const std::string& log) {
-    std::vector<FrameLine> frames;
-    for (const std::string& line : lines(log)) {
-        FrameLine f;
-        char scene[64] = {};
-        if (std::sscanf(line.c_str(),
-                        "frame %lld musicTime %lf sceneTime %lf scene %63s presents %d", &f.number,
-                        &f.musicTime, &f.sceneTime, scene, &f.presents) == 5) {
-            f.scene = scene;
-            frames.push_back(f);
-        }
-    }
-    return frames;
+// Runs the headless program in a fresh folder of its own with its log in
+// log.txt; @DIR@ in the arguments names the folder.
+ProgramRun runIntro(const std::string& name, const std::string& arguments) {
+    return runProgram(FRAME_TEST_WORK_DIR, name, INTRO_HEADLESS, arguments, true);
 }
 
 std::vector<int> tickLines(const std::string& log) {
@@ -125,19 +49,6 @@ std::string hex(uint64_t value) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", (unsigned long long)value);
     return text;
-}
-
-// RGBA pixels of a PNG file, rows top-down; empty if it cannot be read.
-std::vector<uint8_t> readPng(const fs::path& path, uint32_t* width, uint32_t* height) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    *width = image.width;
-    *height = image.height;
-    return pixels;
 }
 
 int redPixelsInRow(const std::vector<uint8_t>& rgba, uint32_t width, uint32_t row) {
@@ -311,6 +222,38 @@ TEST(IntroProgram, PixelFormatThatCannotBeSetExitsWithMinusOneAndOneLine) {
     EXPECT_EQ(run.exitCode, 255);
     EXPECT_EQ(run.log, "") << "nothing presented";
     EXPECT_EQ(run.errors, "intro: could not set the pixel format\n");
+}
+
+// An output that cannot be written is refused before anything is rendered;
+// one that fails later ends the run with a failure, and no unfinished file
+// is left under an output's name.
+TEST(IntroProgram, OutputsThatCannotBeWrittenFail) {
+    const ProgramRun early =
+        runIntro("unwritable", "--size 16x16 --png @DIR@/stdout.txt/png --raw @DIR@/raw.bin");
+    EXPECT_EQ(early.exitCode, 2);
+    EXPECT_EQ(early.log, "") << "nothing rendered";
+    EXPECT_EQ(lines(early.errors).size(), 1u) << early.errors;
+    EXPECT_NE(early.errors.find("cannot write into"), std::string::npos) << early.errors;
+    EXPECT_FALSE(fs::exists(early.dir / "raw.bin.part"));
+
+    const fs::path full = fs::path(FRAME_TEST_WORK_DIR) / "devfull";
+    fs::create_directories(full);
+    const std::string late =
+        std::string(INTRO_HEADLESS) + " --size 16x16 --fps 10 --stop 2 --log " +
+        (full / "log.txt").string() + " --raw - >/dev/full 2>" + (full / "stderr.txt").string();
+    const int status = std::system(late.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(readFile(full / "stderr.txt").find("cannot write -: No space left on device"),
+              std::string::npos)
+        << readFile(full / "stderr.txt");
+    EXPECT_EQ(frameLines(readFile(full / "log.txt")).size(), 1u) << "ended at the failed frame";
+
+    const ProgramRun missing = runIntro("newfolder", "--size 16x16 --fps 10 --stop 0.3 "
+                                                     "--png @DIR@/new/folder --raw @DIR@/raw.bin");
+    EXPECT_EQ(missing.exitCode, 0) << missing.errors;
+    EXPECT_TRUE(fs::exists(missing.dir / "new/folder/frame-000002.png")) << "folder made";
+    EXPECT_EQ(fs::file_size(missing.dir / "raw.bin"), 3u * 16 * 16 * 4);
+    EXPECT_FALSE(fs::exists(missing.dir / "raw.bin.part"));
 }
 
 TEST(IntroProgram, RejectsUnknownOptions) {

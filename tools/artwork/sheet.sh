@@ -4,6 +4,10 @@
 # 16:9, 16:10 and 4:3 screens cut a picture shown at full width.
 #   tools/artwork/sheet.sh BUILD_DIR OUT_DIR     (writes OUT_DIR/sheet.png)
 set -e
+if [ "${1:-}" = --help ]; then
+    echo "usage: tools/artwork/sheet.sh BUILD_DIR OUT_DIR   (writes OUT_DIR/sheet.png)"
+    exit 0
+fi
 build=${1:?build dir}; out=${2:?output dir}
 mkdir -p "$out"
 "$build/tools/texgen/texdump" "$out" > /dev/null

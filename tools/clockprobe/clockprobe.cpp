@@ -155,8 +155,13 @@ extern "C" SDL_AudioDeviceID __wrap_SDL_OpenAudioDevice(const char* name, int ca
 
 int main(int argc, char** argv) {
     Options options;
+    const char usage[] = "usage: clockprobe [--seconds S (5)] [--fps N,N,... (60,144)]\n";
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::fputs(usage, stdout);
+        return 0;
+    }
     if (!parseOptions(argc, argv, options)) {
-        std::fputs("usage: clockprobe [--seconds S (5)] [--fps N,N,... (60,144)]\n", stderr);
+        std::fputs(usage, stderr);
         return 2;
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);

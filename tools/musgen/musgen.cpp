@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -85,6 +86,9 @@ bool writeSamples(FILE* f) {
 // Writes to a temporary file beside the target and renames it over the target.
 bool writeFile(const char* path, bool withHeader) {
     std::string temp = std::string(path) + ".tmp";
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code missing;
+    if (!folder.empty()) std::filesystem::create_directories(folder, missing);
     FILE* f = std::fopen(temp.c_str(), "wb");
     if (!f) {
         std::fprintf(stderr, "musgen: cannot write %s\n", path);

@@ -4,12 +4,17 @@
 # with music time and scene.
 # Usage: storyboard.sh INTRO_HEADLESS OUT.png [WxH of each frame, default 480x270]
 set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: $0 INTRO_HEADLESS OUT.png [WxH of each frame (480x270)]"
+  exit 0
+fi
 if [ $# -lt 2 ]; then
   echo "usage: $0 INTRO_HEADLESS OUT.png [WxH]" >&2
   exit 2
 fi
 headless=$1
 out=$2
+mkdir -p "$(dirname "$out")"
 size=${3:-480x270}
 command -v montage >/dev/null || { echo "$0: needs ImageMagick's montage" >&2; exit 1; }
 [ -x "$headless" ] || { echo "$0: $headless is not executable" >&2; exit 1; }

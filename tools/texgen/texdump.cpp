@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,11 @@ Options parseArgs(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
-        if (a == "--raw") {
+        if (a == "--help") {
+            std::puts("usage: texdump [--raw] [--only ID] [--layers N] [--sheet FILE] OUTDIR\n"
+                      "Writes the textures as PNG files into OUTDIR (made if missing).");
+            std::exit(0);
+        } else if (a == "--raw") {
             o.raw = true;
         } else if (a == "--only" || a == "--layers" || a == "--sheet") {
             if (!hasValue) fail(a + " needs a value");
@@ -131,6 +136,14 @@ void putTile(std::vector<uint32_t>& sheet, int slot, const uint32_t* image) {
 int main(int argc, char** argv) {
     Options o = parseArgs(argc, argv);
     std::string dir = o.outDir ? o.outDir : "";
+    std::error_code error;
+    if (!dir.empty() && !std::filesystem::is_directory(dir) &&
+        !std::filesystem::create_directories(dir, error))
+        fail("cannot make the folder " + dir);
+    if (o.sheet) {
+        const std::filesystem::path parent = std::filesystem::path(o.sheet).parent_path();
+        if (!parent.empty()) std::filesystem::create_directories(parent, error);
+    }
     std::vector<uint32_t> sheet;
     if (o.sheet) sheet.assign(size_t(COLUMNS * TILE) * (ROWS * TILE), 0xFF000000u);
     int last = o.hasOnly ? o.only : (o.layers >= 0 ? o.layers : RECIPE_COUNT - 1);
