@@ -1,7 +1,7 @@
 # Reproducible floating point on every target: no contraction into fused
 # multiply-adds, no fast-math, SSE2 arithmetic instead of x87 on 32-bit x86.
 add_compile_options(-Wall -Wextra -ffp-contract=off -fno-fast-math)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR CMAKE_SIZEOF_VOID_P EQUAL 4)
+if(NOT EMSCRIPTEN AND (CMAKE_SYSTEM_PROCESSOR MATCHES "^(i[3-6]86|x86)$" OR CMAKE_SIZEOF_VOID_P EQUAL 4))
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
 

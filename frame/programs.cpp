@@ -11,7 +11,6 @@ namespace {
 // missing, in which case nothing is reported.
 using GetObjectIv = void(APIENTRY*)(GLuint, GLenum, GLint*);
 using GetInfoLog = void(APIENTRY*)(GLuint, GLsizei, GLsizei*, char*);
-constexpr GLenum infoLogLength = 0x8B84;
 
 void reportFailure(GLuint object, GLenum statusName, const char* getIv, const char* getLog,
                    const char* what) {

@@ -1,6 +1,6 @@
 // The platform layer: the few operations the portable core needs from the
-// system. Exactly one backend (win32.cpp, sdl.cpp or headless.cpp) is linked
-// into a program; template.md says what a backend must provide.
+// system. Exactly one backend (win32.cpp, sdl.cpp, headless.cpp or web.cpp) is
+// linked into a program; template.md says what a backend must provide.
 #pragma once
 #include <cstdint>
 
@@ -25,7 +25,7 @@ void platformStartAudio(const void* pcm, uint32_t bytes);
 int32_t platformAudioPosition();
 
 // Viewer controls: only the programs with the viewer (sdl, headless) call
-// these; the win32 product does not have them.
+// these; the win32 product and the web program do not have them.
 enum class PlatformKey { none, pause, back, forward, fullscreen, overlay };
 // Before start-up: a window of width x height (0 x 0: a default size) that
 // the user may resize, or full screen (the default).

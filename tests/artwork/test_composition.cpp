@@ -1,13 +1,15 @@
 // What the drawings must read as: the story pictures fit a 16:9 screen, the
 // dragon is one shape, the thought bubble's trail leads from the child's head
-// to the cloud, the girl's face is clear, the visitors' monitors are frames
-// and the reclining figure lies down.
+// to the cloud, the father's book is open, the girl's face is clear, the
+// visitors sit in front of framed screens, the raised regular stands on the
+// table and the reclining figure lies down.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
 #include "texgen/texgen.h"
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -151,6 +153,25 @@ TEST(ThoughtBubble, TrailLeadsFromTheChildsHeadToTheCloud) {
     }
 }
 
+// The father holds out an open book: its two pages are the only large dark
+// areas the drawing encloses, side by side, each taller than wide.
+TEST(OpenBook, TwoPagesSideBySide) {
+    std::vector<uint32_t> p = picture(5);
+    Regions dark = regionsOf([&](int i) { return alphaOf(p[i]) == 0; });
+    std::vector<Region> pages;
+    for (const Region& g : dark.list)
+        if (g.minX > 0 && g.minY > 0 && g.maxX < Size - 1 && g.maxY < Size - 1 && g.size > 1500)
+            pages.push_back(g);
+    ASSERT_EQ(pages.size(), 2u);
+    std::sort(pages.begin(), pages.end(),
+              [](const Region& a, const Region& b) { return a.minX < b.minX; });
+    for (const Region& g : pages)
+        EXPECT_GT(g.maxY - g.minY, g.maxX - g.minX);
+    EXPECT_NEAR(pages[0].centreY(), pages[1].centreY(), 10);
+    EXPECT_LT(pages[1].minX - pages[0].maxX, 60) << "the spine between them";
+    EXPECT_NEAR(pages[0].size, pages[1].size, pages[0].size / 5);
+}
+
 // The girl is drawn at twice her size, halved and shifted right; her head is
 // the recipe's one white stroke of radius 0.042813, her skirt its first red one.
 TEST(Girl, FaceIsClearAndSkirtIsSolid) {
@@ -183,40 +204,129 @@ TEST(Girl, FaceIsClearAndSkirtIsSolid) {
     }
 }
 
-TEST(Visitors, EachMonitorIsAFrameAroundAnOpening) {
-    std::vector<uint32_t> p = picture(16);
-    Regions frames = regionsOf([&](int i) { return isYellow(p[i]); });
-    int whole = 0;
-    for (const Region& f : frames.list) {
-        if (f.size < 500) continue; // a piece cut by the picture's edge
-        ++whole;
-        // The opening: non-yellow pixels of the frame's box that cannot reach
-        // the box's border without crossing yellow.
-        int w = f.maxX - f.minX + 1, h = f.maxY - f.minY + 1;
-        Regions inside = regionsOf([&](int i) {
-            int x = i % Size, y = i / Size;
-            return x >= f.minX && x <= f.maxX && y >= f.minY && y <= f.maxY && !isYellow(p[i]);
-        });
-        int opening = 0;
-        for (const Region& g : inside.list)
-            if (g.minX > f.minX && g.maxX < f.maxX && g.minY > f.minY && g.maxY < f.maxY)
-                opening += g.size;
-        EXPECT_GT(opening, 300) << "frame at " << f.minX << "," << f.minY;
-        EXPECT_GT(opening * 10, w * h) << "frame at " << f.minX << "," << f.minY;
+// The speech balloon of pictures 9 and 10 (layer 2, its tail included) keeps
+// a gap of some pixels to the boy (layer 0) and the girl and her bow (layer 1).
+TEST(SpeechTails, StopShortOfTheFigures) {
+    constexpr int gap = 6;
+    for (int id : {9, 10}) {
+        ASSERT_NE(buildTexture(id), nullptr);
+        const uint32_t* balloon = layerPixels(2);
+        int touching = 0;
+        for (int y = gap; y < Size - gap; ++y)
+            for (int x = gap; x < Size - gap; ++x) {
+                if (alphaOf(balloon[y * Size + x]) == 0) continue;
+                bool near = false;
+                for (int dy = -gap; dy <= gap && !near; ++dy)
+                    for (int dx = -gap; dx <= gap && !near; ++dx) {
+                        int j = (y + dy) * Size + x + dx;
+                        near = alphaOf(layerPixels(0)[j]) != 0 || alphaOf(layerPixels(1)[j]) != 0;
+                    }
+                touching += near;
+            }
+        EXPECT_EQ(touching, 0) << "picture " << id;
     }
-    EXPECT_EQ(whole, 14);
 }
 
-// The crimson dress (its fill mask, layer 6) is a long low shape: a figure
-// lying on its side, not a bust.
+namespace {
+
+bool isWhite(uint32_t p) {
+    return alphaOf(p) == 255 && (p & 0xFF) >= 200 && ((p >> 8) & 0xFF) >= 200 &&
+           ((p >> 16) & 0xFF) >= 200;
+}
+
+// Length of the run of pixels, from (x, y) on in steps (dx, dy), that the
+// predicate selects.
+template <class Pick>
+int runFrom(const std::vector<uint32_t>& p, int x, int y, int dx, int dy, Pick pick) {
+    int n = 0;
+    while (x >= 0 && x < Size && y >= 0 && y < Size && pick(p[y * Size + x]))
+        ++n, x += dx, y += dy;
+    return n;
+}
+
+} // namespace
+
+// Each visitor is seen from the back: a head on a pair of shoulders (one white
+// shape, the big screen's frame being the only larger one) in front of his
+// monitor, whose yellow frame runs above the head with a stretch of dark
+// screen between, and down beside the head, stopping just short of it.
+TEST(Visitors, EachSitsInFrontOfAFramedScreen) {
+    std::vector<uint32_t> p = picture(16);
+    Regions white = regionsOf([&](int i) { return isWhite(p[i]); });
+    int visitors = 0;
+    for (const Region& v : white.list) {
+        if (v.size > 10000) continue; // the big screen
+        ++visitors;
+        SCOPED_TRACE("visitor at " + std::to_string(v.minX) + "," + std::to_string(v.minY));
+        EXPECT_GT(v.size, 2000);
+        EXPECT_GT(v.maxX - v.minX, 70) << "shoulders wider than the head";
+        // The head's centre column: the middle of the crown's top rows.
+        int crownLeft = v.maxX, crownRight = v.minX;
+        for (int x = v.minX; x <= v.maxX; ++x)
+            if (isWhite(p[(v.minY + 2) * Size + x]))
+                crownLeft = std::min(crownLeft, x), crownRight = std::max(crownRight, x);
+        int cx = (crownLeft + crownRight) / 2, headRow = v.minY + 21;
+        auto dark = [](uint32_t q) { return alphaOf(q) == 0; };
+        int screen = runFrom(p, cx, v.minY - 1, 0, -1, dark);
+        EXPECT_GE(screen, 8);
+        EXPECT_GE(runFrom(p, cx, v.minY - 1 - screen, 0, -1, isYellow), 15);
+        for (int side : {-1, 1}) {
+            int head = runFrom(p, cx, headRow, side, 0, isWhite);
+            EXPECT_GT(head, 15);
+            EXPECT_LT(head, 25);
+            int gap = runFrom(p, cx + side * head, headRow, side, 0, dark);
+            EXPECT_GE(gap, 1) << "the monitor touches the head";
+            EXPECT_LE(gap, 4);
+            EXPECT_GE(runFrom(p, cx + side * (head + gap), headRow, side, 0, isYellow), 15);
+        }
+    }
+    EXPECT_EQ(visitors, 14);
+}
+
+// Pictures 13 and 14 repeat the standing regular (layer 2) 200 pixels higher
+// as layer 4: that copy stands on the table top (layer 1), not in mid-air.
+TEST(Regulars, TheRaisedCopyStandsOnTheTable) {
+    for (int id : {13, 14}) {
+        ASSERT_NE(buildTexture(id), nullptr);
+        const uint32_t* copy = layerPixels(4);
+        const uint32_t* table = layerPixels(1);
+        int lowest = -1;
+        for (int i = 0; i < Size * Size; ++i)
+            if (alphaOf(copy[i]) != 0) lowest = i / Size;
+        ASSERT_GE(lowest, 0);
+        int feet = 0, onTable = 0;
+        for (int x = 0; x < Size; ++x) {
+            if (alphaOf(copy[lowest * Size + x]) == 0) continue;
+            ++feet;
+            onTable += alphaOf(table[lowest * Size + x]) == 255;
+        }
+        EXPECT_GT(feet, 0) << "picture " << id;
+        EXPECT_EQ(onTable, feet) << "picture " << id;
+    }
+}
+
+// The crimson dress (its fill mask, layer 6, which it shares with the sleeve)
+// is a long shape: a figure lying on its side, not a bust. Its left quarter,
+// the lower legs, lies low (no knee raised like a box), and the cushion is a
+// shape of its own beside it.
 TEST(RecliningFigure, DressLiesAlongThePicture) {
     ASSERT_NE(buildTexture(3), nullptr);
     const uint32_t* mask = layerPixels(6);
     Regions r = regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
     int dress = r.label[seedIndex(0.540039, 0.417969)];
+    int cushion = r.label[seedIndex(0.860352, 0.34082)];
     ASSERT_GE(dress, 0);
+    ASSERT_GE(cushion, 0);
+    EXPECT_NE(dress, cushion);
     const Region& d = r.list[dress];
-    int width = d.maxX - d.minX + 1, height = d.maxY - d.minY + 1;
+    int width = d.maxX - d.minX + 1;
     EXPECT_GT(width, Size / 2);
-    EXPECT_GT(width, 5 * height / 2);
+    int tallestLeg = 0;
+    for (int x = d.minX; x < d.minX + width / 4; ++x) {
+        int top = Size, bottom = -1;
+        for (int y = 0; y < Size; ++y)
+            if (r.label[y * Size + x] == dress) top = std::min(top, y), bottom = y;
+        tallestLeg = std::max(tallestLeg, bottom - top + 1);
+    }
+    EXPECT_LT(tallestLeg, Size / 7);
 }

@@ -191,8 +191,10 @@ TEST(Tools, EveryToolAndScriptAnswersHelp) {
         source + "/scripts/build-windows.sh", source + "/scripts/test-windows.sh",
         source + "/scripts/can-run-32bit.sh", source + "/tools/storyboard/storyboard.sh",
         source + "/tools/artwork/sheet.sh",   source + "/bench/startup/run.sh",
-        build + "/frame/intro_headless",      build + "/tools/musgen/musgen",
-        build + "/tools/texgen/texdump"};
+        source + "/scripts/web.sh",           source + "/scripts/build-web.sh",
+        source + "/scripts/test-web.sh",      build + "/frame/intro_headless",
+        build + "/tools/musgen/musgen",       build + "/tools/texgen/texdump",
+        build + "/tools/framediff/framediff"};
     for (const char* program : {"/frame/intro", "/tools/clockprobe/clockprobe",
                                 "/bench/synth/bench_synth", "/bench/texgen/bench_texgen",
                                 "/bench/scenes/bench_scenes", "/bench/startup/startup_split"}) {

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the browser version with Emscripten into build-web/site: the page,
+# intro.js, intro.wasm and the two web fonts.
+set -euo pipefail
+if [ "${1:-}" = --help ]; then
+  echo "usage: scripts/build-web.sh"
+  echo "Installs what is missing, then builds the browser version with Emscripten into"
+  echo "build-web/site: index.html, page.js, intro.js, intro.wasm and the two web fonts."
+  exit 0
+fi
+cd "$(dirname "$0")/.."
+scripts/setup-deps.sh
+# Debian's emcc finds its JavaScript parser among the system's node modules.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DINTRO_TESTS=OFF -DINTRO_TOOLS=OFF -DINTRO_HEADLESS_TOO=OFF > /dev/null
+cmake --build build-web -j "$(nproc)"

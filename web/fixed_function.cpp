@@ -1,0 +1,367 @@
+#include "web/fixed_function.h"
+
+#include "web/glsl_es.h"
+
+#include <GLES3/gl3.h>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+// The WebGL calls behind the GL 1.1 names this file defines itself.
+extern "C" {
+void emscripten_glEnable(GLenum cap);
+void emscripten_glDisable(GLenum cap);
+void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
+                             GLsizei height, GLint border, GLenum format, GLenum type,
+                             const void* pixels);
+}
+
+namespace {
+
+constexpr GLenum textureTarget2D = 0x0DE1; // GL_TEXTURE_2D as a capability
+constexpr GLenum quadsMode = 0x0007;       // GL_QUADS
+constexpr int maxVertices = 1024;          // per glBegin ... glEnd
+constexpr int stackDepth = 32;             // GL's minimum model-view stack
+constexpr int bufferRing = 64;             // vertex buffers used in turn
+
+struct Vertex {
+    float position[4];
+    float texCoord[4];
+    float colour[4];
+};
+
+struct Matrix {
+    float m[16]; // column-major, as GL keeps it
+};
+
+struct FixedFunction {
+    GLuint program;
+    GLint modelViewLocation;
+    GLint texturingLocation;
+    GLuint vertexArray;
+    GLuint buffers[bufferRing];
+    int nextBuffer;
+    GLuint userProgram; // made current through the entry table; 0: fixed function
+    bool texturing;     // GL_TEXTURE_2D enabled
+    float colour[4];
+    float texCoord[2];
+    GLenum primitive;
+    int count;
+    Vertex vertices[maxVertices];
+    Vertex triangles[maxVertices / 4 * 6];
+    Matrix stack[stackDepth];
+    int top;
+};
+
+FixedFunction ff = {.colour = {1, 1, 1, 1},
+                    .stack = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}}};
+
+const char fixedVertexSource[] = R"glsl(#version 300 es
+in vec4 ffVertex;
+in vec4 ffMultiTexCoord0;
+in vec4 ffColor;
+uniform mat4 ffModelView;
+out vec4 colour;
+out vec2 texCoord;
+void main()
+{
+    gl_Position = ffModelView * ffVertex;
+    colour = ffColor;
+    texCoord = ffMultiTexCoord0.st;
+}
+)glsl";
+
+const char fixedFragmentSource[] = R"glsl(#version 300 es
+precision highp float;
+uniform sampler2D ffTexture;
+uniform bool ffTexturing;
+in vec4 colour;
+in vec2 texCoord;
+out vec4 ffFragColor;
+void main()
+{
+    ffFragColor = ffTexturing ? texture(ffTexture, texCoord) * colour : colour;
+}
+)glsl";
+
+void bindAttributes(GLuint program) {
+    glBindAttribLocation(program, attributeVertex, "ffVertex");
+    glBindAttribLocation(program, attributeTexCoord, "ffMultiTexCoord0");
+    glBindAttribLocation(program, attributeColour, "ffColor");
+}
+
+GLuint compile(GLenum type, const char* source) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+void attribute(GLuint location, int offset) {
+    glEnableVertexAttribArray(location);
+    glVertexAttribPointer(location, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                          reinterpret_cast<const void*>(static_cast<intptr_t>(offset)));
+}
+
+// --- matrices ---
+
+Matrix& current() {
+    return ff.stack[ff.top];
+}
+
+// current := current * m, in single precision as GL keeps its matrices.
+void multiply(const double (&m)[16]) {
+    const Matrix a = current();
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k)
+                sum += a.m[k * 4 + row] * static_cast<float>(m[column * 4 + k]);
+            current().m[column * 4 + row] = sum;
+        }
+}
+
+// --- drawing ---
+
+// A quad v0 v1 v2 v3 becomes the triangles v0 v1 v2 and v0 v2 v3, the split
+// Mesa makes for the native program: texture coordinates across a skewed quad
+// (the framed window of the can and flight scenes) are interpolated alike.
+int triangulate() {
+    int n = 0;
+    if (ff.primitive == quadsMode) {
+        static constexpr int order[6] = {0, 1, 2, 0, 2, 3};
+        for (int q = 0; q + 3 < ff.count; q += 4)
+            for (int k : order)
+                ff.triangles[n++] = ff.vertices[q + k];
+    } else if (ff.primitive == GL_TRIANGLES) {
+        for (; n + 2 < ff.count; n += 3)
+            for (int k = 0; k < 3; ++k)
+                ff.triangles[n + k] = ff.vertices[n + k];
+    }
+    return n;
+}
+
+// Each draw fills the next buffer of a ring allocated once: storage that is
+// allocated anew for every one of thousands of small draws a second piles up
+// in some WebGL implementations until they stall.
+void draw() {
+    const int n = triangulate();
+    if (n == 0) return;
+    glBindVertexArray(ff.vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, ff.buffers[ff.nextBuffer]);
+    ff.nextBuffer = (ff.nextBuffer + 1) % bufferRing;
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(n * sizeof(Vertex)), ff.triangles);
+    attribute(attributeVertex, offsetof(Vertex, position));
+    attribute(attributeTexCoord, offsetof(Vertex, texCoord));
+    attribute(attributeColour, offsetof(Vertex, colour));
+    if (ff.userProgram == 0) {
+        glUseProgram(ff.program);
+        glUniformMatrix4fv(ff.modelViewLocation, 1, GL_FALSE, current().m);
+        glUniform1i(ff.texturingLocation, ff.texturing ? 1 : 0);
+    }
+    glDrawArrays(GL_TRIANGLES, 0, n);
+}
+
+// --- the GL 2.0 entry points that differ from WebGL's ---
+
+std::string joined(GLsizei count, const GLchar* const* strings, const GLint* lengths) {
+    std::string text;
+    for (GLsizei i = 0; i < count; ++i) {
+        if (lengths && lengths[i] >= 0)
+            text.append(strings[i], static_cast<size_t>(lengths[i]));
+        else
+            text += strings[i];
+    }
+    return text;
+}
+
+// Desktop GLSL in, GLSL ES 3.00 to WebGL; a source the rewrite cannot take is
+// passed on as it is and fails to compile there.
+void shaderSource(GLuint shader, GLsizei count, const GLchar* const* strings,
+                  const GLint* lengths) {
+    GLint type = 0;
+    glGetShaderiv(shader, GL_SHADER_TYPE, &type);
+    const std::string desktop = joined(count, strings, lengths);
+    const ShaderStage stage =
+        type == GL_VERTEX_SHADER ? ShaderStage::vertex : ShaderStage::fragment;
+    const EsShader es = translateToEs300(desktop.c_str(), stage);
+    if (!es.error.empty()) std::fprintf(stderr, "GLSL ES rewrite: %s\n", es.error.c_str());
+    const char* text = es.error.empty() ? es.source.c_str() : desktop.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+}
+
+void linkProgram(GLuint program) {
+    bindAttributes(program);
+    glLinkProgram(program);
+}
+
+void useProgram(GLuint program) {
+    ff.userProgram = program;
+    glUseProgram(program);
+}
+
+struct NamedProc {
+    const char* name;
+    void* proc;
+};
+
+template <typename Fn> void* address(Fn* fn) {
+    return reinterpret_cast<void*>(fn);
+}
+
+const NamedProc entryPoints[] = {
+    {"glCreateProgram", address(glCreateProgram)},
+    {"glCreateShader", address(glCreateShader)},
+    {"glShaderSource", address(shaderSource)},
+    {"glCompileShader", address(glCompileShader)},
+    {"glAttachShader", address(glAttachShader)},
+    {"glLinkProgram", address(linkProgram)},
+    {"glUseProgram", address(useProgram)},
+    {"glGetUniformLocationARB", address(glGetUniformLocation)},
+    {"glUniform4fv", address(glUniform4fv)},
+    {"glUniform1iv", address(glUniform1iv)},
+    {"glUniform2f", address(glUniform2f)},
+    {"glUniform1f", address(glUniform1f)},
+    {"glActiveTexture", address(glActiveTexture)},
+    {"glGetShaderiv", address(glGetShaderiv)},
+    {"glGetShaderInfoLog", address(glGetShaderInfoLog)},
+    {"glGetProgramiv", address(glGetProgramiv)},
+    {"glGetProgramInfoLog", address(glGetProgramInfoLog)},
+};
+
+} // namespace
+
+bool startFixedFunction() {
+    ff.program = glCreateProgram();
+    glAttachShader(ff.program, compile(GL_VERTEX_SHADER, fixedVertexSource));
+    glAttachShader(ff.program, compile(GL_FRAGMENT_SHADER, fixedFragmentSource));
+    bindAttributes(ff.program);
+    glLinkProgram(ff.program);
+    GLint linked = 0;
+    glGetProgramiv(ff.program, GL_LINK_STATUS, &linked);
+    if (!linked) return false;
+    ff.modelViewLocation = glGetUniformLocation(ff.program, "ffModelView");
+    ff.texturingLocation = glGetUniformLocation(ff.program, "ffTexturing");
+    glUseProgram(ff.program);
+    glUniform1i(glGetUniformLocation(ff.program, "ffTexture"), 0);
+    glUseProgram(0);
+    glGenVertexArrays(1, &ff.vertexArray);
+    glGenBuffers(bufferRing, ff.buffers);
+    for (GLuint buffer : ff.buffers) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof ff.triangles, nullptr, GL_DYNAMIC_DRAW);
+    }
+    return true;
+}
+
+void* fixedFunctionProc(const char* name) {
+    for (const NamedProc& entry : entryPoints)
+        if (std::string(entry.name) == name) return entry.proc;
+    return nullptr;
+}
+
+// --- the GL 1.1 and GLU calls of the scenes ---
+
+extern "C" {
+
+void glEnable(GLenum cap) {
+    if (cap == textureTarget2D)
+        ff.texturing = true;
+    else
+        emscripten_glEnable(cap);
+}
+
+void glDisable(GLenum cap) {
+    if (cap == textureTarget2D)
+        ff.texturing = false;
+    else
+        emscripten_glDisable(cap);
+}
+
+// Internal format 4 (four components) becomes WebGL's RGBA8, 3 its RGB8.
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const void* pixels) {
+    if (internalFormat == 4) internalFormat = GL_RGBA8;
+    if (internalFormat == 3) internalFormat = GL_RGB8;
+    emscripten_glTexImage2D(target, level, internalFormat, width, height, border, format, type,
+                            pixels);
+}
+
+void glBegin(GLenum mode) {
+    ff.primitive = mode;
+    ff.count = 0;
+}
+
+void glEnd() {
+    draw();
+    ff.count = 0;
+}
+
+void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
+    ff.colour[0] = red;
+    ff.colour[1] = green;
+    ff.colour[2] = blue;
+    ff.colour[3] = 1;
+}
+
+void glTexCoord2f(GLfloat s, GLfloat t) {
+    ff.texCoord[0] = s;
+    ff.texCoord[1] = t;
+}
+
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    if (ff.count >= maxVertices) return;
+    ff.vertices[ff.count++] = {{x, y, z, 1},
+                               {ff.texCoord[0], ff.texCoord[1], 0, 1},
+                               {ff.colour[0], ff.colour[1], ff.colour[2], ff.colour[3]}};
+}
+
+void glVertex2f(GLfloat x, GLfloat y) {
+    glVertex3f(x, y, 0);
+}
+
+void glLoadIdentity() {
+    current() = Matrix{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+}
+
+void glPushMatrix() {
+    if (ff.top + 1 >= stackDepth) return; // stack overflow: GL ignores the call
+    ff.stack[ff.top + 1] = ff.stack[ff.top];
+    ++ff.top;
+}
+
+void glPopMatrix() {
+    if (ff.top > 0) --ff.top;
+}
+
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    multiply({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1});
+}
+
+void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+    multiply({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1});
+}
+
+void glRotatef(GLfloat angle, GLfloat ax, GLfloat ay, GLfloat az) {
+    const double length = std::sqrt(double(ax) * ax + double(ay) * ay + double(az) * az);
+    if (length == 0) return;
+    const double x = ax / length, y = ay / length, z = az / length;
+    const double radians = angle * M_PI / 180;
+    const double c = std::cos(radians), s = std::sin(radians), k = 1 - c;
+    multiply({x * x * k + c, y * x * k + z * s, x * z * k - y * s, 0, //
+              x * y * k - z * s, y * y * k + c, y * z * k + x * s, 0, //
+              x * z * k + y * s, y * z * k - x * s, z * z * k + c, 0, //
+              0, 0, 0, 1});
+}
+
+void gluPerspective(double fovy, double aspect, double zNear, double zFar) {
+    const double radians = fovy / 2 * M_PI / 180;
+    const double deltaZ = zFar - zNear;
+    const double sine = std::sin(radians);
+    if (deltaZ == 0 || sine == 0 || aspect == 0) return;
+    const double cotangent = std::cos(radians) / sine;
+    multiply({cotangent / aspect, 0, 0, 0, 0, cotangent, 0, 0, 0, 0, -(zFar + zNear) / deltaZ, -1,
+              0, 0, -2 * zNear * zFar / deltaZ, 0});
+}
+
+} // extern "C"

@@ -1,0 +1,274 @@
+// End-to-end checks of the browser version in headless chromium, against the
+// native headless program's frames on the same virtual clock.
+// Usage: node web_test.js SITE_DIR INTRO_HEADLESS FRAMEDIFF OUT_DIR
+// Serves SITE_DIR on a local port, writes every frame it compares (web and
+// native) into OUT_DIR, and ends with "N passed, N failed".
+'use strict';
+const {chromium} = require('playwright-core');
+const {spawnSync} = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+
+const [siteDir, introHeadless, framediff, outDir] = process.argv.slice(2);
+if (!outDir) {
+  console.error('usage: node web_test.js SITE_DIR INTRO_HEADLESS FRAMEDIFF OUT_DIR');
+  process.exit(2);
+}
+
+const size = '960x540';
+const fps = 2; // two frames a second of music: every scene, little work
+const loaderTicks = [1, 50, 106];
+const musBufHash = '22fb288791d6685d';
+// Bounds on the mean absolute difference (0..255) and the PSNR (dB) of a web
+// frame against the native frame of the same music time. Both are drawn by
+// Mesa's llvmpipe, so what may differ is measured, not guessed (figures at
+// this size and clock):
+// - Drawn by the GL layer and the programs alone (the loader bar, the four
+//   programs, the ball, a picture without text) the frames are equal: MAD 0,
+//   PSNR inf, or 58.9 and 89.4 dB on a frame of the ball and of the balls.
+//   Quads split into the other pair of triangles, which only shows on the
+//   skewed window of the can and flight scenes, already give MAD 0.08 to 0.65
+//   and PSNR 35 to 44.5 dB.
+// - Frames with text differ where the glyphs' edges do (the browser's canvas
+//   draws them instead of FreeType): MAD 0.008 to 0.16, PSNR 37.2 to 50.8 dB.
+//   Another face in place of Tahoma gives MAD 0.98 to 6.1, PSNR 16.7 to 25 dB.
+const exact = {maxMad: 0.05, minPsnr: 50};
+const text = {maxMad: 0.4, minPsnr: 32};
+// Two or three frames of every scene kind, at music times (s) inside it, with
+// the scene renderer they show.
+const scenes = [
+  {name: 'scroller', renderer: 'ScrollerScene', at: [3, 10], ...text},
+  {name: 'caption', renderer: 'CaptionScene', at: [17, 39], ...text},
+  {name: 'picture', renderer: 'PictureScene', at: [20, 46, 104], ...text},
+  {name: 'can', renderer: 'FramedShaderScene', at: [78, 86], ...exact},
+  {name: 'flight', renderer: 'FramedShaderScene', at: [91, 94.5], ...exact},
+  {name: 'waves', renderer: 'ShaderScene', at: [97, 101], ...exact},
+  {name: 'sphere', renderer: 'SphereScene', at: [110, 113], ...exact},
+  {name: 'balls', renderer: 'BallsScene', at: [117.5, 121], ...exact},
+  {name: 'greetings', renderer: 'GreetingsScene', at: [123, 126], ...text},
+  {name: 'end', renderer: 'EndScene', at: [129, 133], ...text},
+];
+// Every frame compared, in music time order.
+const shots = scenes.flatMap((scene) => scene.at.map((at) => ({scene, at})))
+  .sort((a, b) => a.at - b.at);
+const times = shots.map((shot) => shot.at).join(',');
+// WebGL runs on Mesa's llvmpipe through ANGLE's GL backend (EGL, no display
+// needed): the native frames come from the same rasteriser. Chromium's own
+// software renderer, which --disable-gpu selects, is no choice here: its
+// shader compiler takes minutes and gigabytes on the can and flight programs,
+// and the page stops answering meanwhile.
+const launchFlags = ['--headless', '--no-sandbox', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist'];
+
+let passed = 0;
+let failed = 0;
+function check(name, ok, details) {
+  console.log(`${ok ? 'PASS' : 'FAIL'} ${name}${details ? ': ' + details : ''}`);
+  if (ok) ++passed; else ++failed;
+}
+
+const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.ttf': 'font/ttf'};
+function serve(root) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(root, path.normalize(name).replace(/^(\.\.[/\\])+/, ''));
+    fs.readFile(file, (error, data) => {
+      if (error) {
+        response.writeHead(404);
+        response.end();
+        return;
+      }
+      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+      response.end(data);
+    });
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+async function withPage(extraFlags, url, body, initScript) {
+  const browser = await chromium.launch({executablePath: '/usr/bin/chromium',
+    args: [...launchFlags, ...extraFlags]});
+  try {
+    const page = await browser.newPage({viewport: {width: 640, height: 400}});
+    if (initScript) await page.addInitScript(initScript);
+    page.on('pageerror', (error) => console.log('page error:', error.message));
+    await page.goto(url);
+    await page.waitForFunction(() => window.introResults.state !== 'loading', null,
+      {timeout: 60000});
+    return await body(page);
+  } finally {
+    await browser.close();
+  }
+}
+
+function nativeFrames(dir) {
+  const lastAt = shots[shots.length - 1].at;
+  const result = spawnSync(introHeadless, ['--size', size, '--fps', String(fps), '--png', dir,
+    '--at', times, '--loader-ticks', loaderTicks.join(','),
+    '--escape-frame', String(lastAt * fps + 1)], {stdio: 'ignore', timeout: 300000});
+  check('native reference frames', result.status === 0, `exit ${result.status}`);
+  const frames = fs.readdirSync(dir).filter((f) => f.startsWith('frame-')).sort();
+  return frames;
+}
+
+function writeDataUrl(file, url) {
+  fs.writeFileSync(file, Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
+}
+
+function compare(name, web, native, maxMad, minPsnr) {
+  const result = spawnSync(framediff, [web, native, '--max-mad', String(maxMad),
+    '--min-psnr', String(minPsnr)], {encoding: 'utf8'});
+  const figures = (result.stdout || result.stderr || '').trim();
+  check(`${name} matches the native frame`, result.status === 0,
+    `${figures} (bounds: mad <= ${maxMad}, psnr >= ${minPsnr})`);
+}
+
+// The show as a viewer sees it: sound on, the music clock from the audio
+// context. The music time moves on with the wall clock and never back, and
+// Escape ends the show and brings the prompt back.
+async function realClockRun(baseUrl) {
+  await withPage([], `${baseUrl}/index.html`, async (page) => {
+    await page.click('#prompt');
+    await page.waitForFunction(() => window.introResults.reports.clock, null, {timeout: 120000});
+    const samples = [];
+    for (let i = 0; i < 8; ++i) {
+      const [wall, clock] = await page.evaluate(() =>
+        [performance.now() / 1000, window.introResults.reports.clock]);
+      samples.push({wall, music: Number(clock.split(' ')[1])});
+      await new Promise((resolve) => setTimeout(resolve, 500));
+    }
+    const first = samples[0];
+    const last = samples[samples.length - 1];
+    const forward = samples.every((s, i) => i === 0 || s.music >= samples[i - 1].music);
+    const drift = (last.music - first.music) - (last.wall - first.wall);
+    check('the music clock follows the audio context', forward && Math.abs(drift) < 0.5,
+      `music ${first.music.toFixed(3)} to ${last.music.toFixed(3)} s in ` +
+      `${(last.wall - first.wall).toFixed(3)} s of wall time, never back: ${forward}`);
+    await page.keyboard.press('Escape');
+    await page.waitForFunction(() => window.introResults.state !== 'running', null,
+      {timeout: 20000});
+    const state = await page.evaluate(() => [window.introResults.state,
+      window.introResults.exitCode]);
+    const promptVisible = await page.isVisible('#prompt');
+    check('Escape ends the show and the prompt comes back',
+      state[0] === 'ended' && state[1] === 0 && promptVisible,
+      `state ${state[0]}, exit ${state[1]}, prompt visible ${promptVisible}`);
+  });
+}
+
+async function mainRun(baseUrl) {
+  const url = `${baseUrl}/index.html?test-clock=${fps}&size=${size}&at=${times}` +
+    `&loader-ticks=${loaderTicks.join(',')}&end-after-last=1`;
+  return withPage([], url, async (page) => {
+    const renderer = await page.evaluate(() => {
+      const gl = document.createElement('canvas').getContext('webgl2');
+      const info = gl && gl.getExtension('WEBGL_debug_renderer_info');
+      return info ? gl.getParameter(info.UNMASKED_RENDERER_WEBGL) : String(gl && gl.getParameter(gl.RENDERER));
+    });
+    console.log(`WebGL 2 renderer: ${renderer}`);
+    if (!/llvmpipe/.test(renderer)) throw new Error('WebGL 2 does not run on llvmpipe');
+    await page.click('#prompt');
+    const started = Date.now();
+    let lastClock = null;
+    let lastChange = Date.now();
+    for (;;) {
+      await new Promise((resolve) => setTimeout(resolve, 2000));
+      // A renderer blocked on its GPU process answers nothing: bounded waits.
+      const state = await Promise.race([
+        page.evaluate(() => [window.introResults.exitCode, window.introResults.reports.clock]),
+        new Promise((resolve) => setTimeout(() => resolve([null, lastClock]), 10000)),
+      ]);
+      if (state[0] !== null) break;
+      if (state[1] !== lastClock) {
+        lastClock = state[1];
+        lastChange = Date.now();
+      }
+      if (Date.now() - lastChange > 120000 || Date.now() - started > 900000) {
+        throw new Error(`the page stopped advancing (frame and music time: ${lastClock})`);
+      }
+    }
+    return page.evaluate(() => window.introResults);
+  });
+}
+
+async function main() {
+  fs.rmSync(outDir, {recursive: true, force: true});
+  const nativeDir = path.join(outDir, 'native');
+  const webDir = path.join(outDir, 'web');
+  fs.mkdirSync(webDir, {recursive: true});
+  const server = await serve(siteDir);
+  const baseUrl = `http://127.0.0.1:${server.address().port}`;
+  try {
+    await withPage(['--disable-webgl'], `${baseUrl}/index.html`, async (page) => {
+      const state = await page.evaluate(() => window.introResults.state);
+      const text = await page.textContent('#message');
+      const promptHidden = await page.isHidden('#prompt');
+      check('without WebGL 2 the page says so', state === 'no-webgl2' &&
+        /needs WebGL 2/.test(text) && promptHidden, `${state}: ${text}`);
+    });
+
+    // A browser that keeps the audio context suspended (autoplay rules): its
+    // resume() never settles. Headless chromium lets every context run, so
+    // the page sees such an AudioContext.
+    const blockedAudio = () => {
+      AudioContext.prototype.resume = () => new Promise(() => {});
+      Object.defineProperty(AudioContext.prototype, 'state', {get: () => 'suspended'});
+    };
+    await withPage([], `${baseUrl}/index.html`, async (page) => {
+        await page.click('#prompt');
+        await page.waitForFunction(() => window.introResults.state !== 'ready', null,
+          {timeout: 20000});
+        const state = await page.evaluate(() => window.introResults.state);
+        const promptVisible = await page.isVisible('#prompt');
+        const canvases = await page.$$eval('#stage canvas', (list) => list.length);
+        check('blocked sound keeps the prompt', state === 'blocked' && promptVisible &&
+          canvases === 0, `state ${state}, prompt visible ${promptVisible}`);
+      }, blockedAudio);
+
+    await realClockRun(baseUrl);
+
+    const native = nativeFrames(nativeDir);
+    const results = await mainRun(baseUrl);
+    check('the program ends normally', results.exitCode === 0, `exit ${results.exitCode}`);
+    check('MusBuf hash computed in the browser', results.reports.musBufHash === musBufHash,
+      results.reports.musBufHash);
+    const startup = Number(results.reports.firstFrame) - results.startTime;
+    console.log(`start-up from the click to the first scene frame: ${(startup / 1000).toFixed(1)} s`);
+
+    for (const tick of loaderTicks) {
+      const name = `loader-${String(tick).padStart(3, '0')}`;
+      const frame = results.frames.find((f) => f.name === name);
+      check(`loader bar at tick ${tick} is shown`, !!frame);
+      if (!frame) continue;
+      const file = path.join(webDir, name + '.png');
+      writeDataUrl(file, frame.png);
+      compare(`loader bar at tick ${tick}`, file, path.join(nativeDir, name + '.png'), exact.maxMad,
+        exact.minPsnr);
+    }
+    const webFrames = results.frames.filter((f) => f.name.startsWith('frame-'));
+    shots.forEach(({scene, at}, i) => {
+      const frame = webFrames[i];
+      const ok = !!frame && frame.name + '.png' === native[i] && frame.scene === scene.renderer;
+      const label = `${scene.name} at ${at} s`;
+      check(`${label}: the native frame's number and scene`, ok,
+        frame ? `${frame.name} ${frame.scene} sceneTime ${frame.sceneTime.toFixed(3)}` : 'missing');
+      if (!ok) return;
+      const file = path.join(webDir, `${scene.name}-${frame.name}.png`);
+      writeDataUrl(file, frame.png);
+      const nativeFile = path.join(nativeDir, `${scene.name}-${native[i]}`);
+      fs.renameSync(path.join(nativeDir, native[i]), nativeFile);
+      compare(label, file, nativeFile, scene.maxMad, scene.minPsnr);
+    });
+  } catch (error) {
+    check('the browser run', false, error.message);
+  } finally {
+    server.close();
+  }
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed ? 1 : 0);
+}
+
+main();
