@@ -232,9 +232,12 @@ void drawLine(const LoadedFace& f, const char* text, uint16_t height, uint8_t* c
 } // namespace
 
 void platformRenderText(const char* text, uint16_t height, const char* face, uint8_t* canvas) {
+    // White canvas: the first row pixel by pixel, the others copies of it.
     const uint8_t white[4] = {255, 255, 255, 0};
-    for (long i = 0; i < long(CANVAS) * CANVAS; ++i)
+    for (long i = 0; i < CANVAS; ++i)
         std::memcpy(canvas + 4 * i, white, 4);
+    for (long row = 1; row < CANVAS; ++row)
+        std::memcpy(canvas + 4 * CANVAS * row, canvas, 4 * CANVAS);
     start();
     const LoadedFace* f = loadFace(face);
     if (height == 0) return;

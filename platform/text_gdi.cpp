@@ -130,7 +130,8 @@ void readCanvas(HDC dc, HBITMAP bitmap, uint8_t* canvas) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(dc, bitmap, 0, canvasSize, canvas, &info, DIB_RGB_COLORS);
+    if (GetDIBits(dc, bitmap, 0, canvasSize, canvas, &info, DIB_RGB_COLORS) != canvasSize)
+        std::memset(canvas, 255, size_t(canvasSize) * canvasSize * 4); // blank white
 }
 
 } // namespace

@@ -65,9 +65,16 @@ void readScreen() {
     pixels.resize(size_t(recording.width) * size_t(recording.height) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, recording.width, recording.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    // A screen shows no transparency: the written frames are opaque.
-    for (size_t i = 3; i < pixels.size(); i += 4)
-        pixels[i] = 255;
+    // A screen shows no transparency: the written frames are opaque (alpha is
+    // the high byte of each little-endian pixel word; a word at a time).
+    uint8_t* bytes = pixels.data();
+    const size_t count = pixels.size() / 4;
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t p;
+        std::memcpy(&p, bytes + 4 * i, 4);
+        p |= 0xFF000000u;
+        std::memcpy(bytes + 4 * i, &p, 4);
+    }
 }
 
 // The unfinished files by name, for a signal handler to remove.

@@ -16,6 +16,13 @@ const float PI = 3.141592653589;
 int matId = 0;
 // Closest approach to the red, green and blue light groups in this pass.
 vec3 lightDis = vec3(INF, INF, INF);
+// What depends on iTime alone, set once per fragment by setScene: the can's
+// bend l with its cosine and sine and R = 2 / sin l, and the centres of the
+// six lights.
+float bendCos;
+float bendSin;
+float bendRadius;
+vec3 lightCentre[6];
 
 vec2 rot(vec2 v, float a)
 {
@@ -48,15 +55,12 @@ void glow(float rc, vec3 channels)
 // Straight (sin l = 0) the ring is unbounded and the can is left out.
 float can(vec3 p, float r)
 {
-    float l = sin(5.0 * iTime) / 2.0;
-    float s = sin(l);
-    if (s == 0.0)
+    if (bendSin == 0.0)
         return r;
-    float R = 2.0 / s;
     vec3 q = p;
-    q.x -= R;
-    q.xz = rot(q.xz, l);
-    float rc = length(vec2(length(q.xz) - abs(R), p.y)) - 0.5;
+    q.x -= bendRadius;
+    q.xz = vec2(q.x * bendCos - q.z * bendSin, q.x * bendSin + q.z * bendCos); // rot(q.xz, l)
+    float rc = length(vec2(length(q.xz) - abs(bendRadius), p.y)) - 0.5;
     rc = max(rc, q.z);
     if (q.z < -0.1)
         return nearest(r, rc, 1);
@@ -76,12 +80,24 @@ float poles(vec3 p, float angle, float ripple)
     return length(q.xy);
 }
 
-float light(vec3 p, float k, float frequency)
+vec3 lightAt(float k, float frequency)
 {
     float phase = iTime + k;
-    vec3 centre = vec3(4.0 * sin(phase), (2.0 + k) * cos(2.0 * phase),
-                       1.3 + 0.5 * sin(iTime * frequency));
-    return distance(p, centre) + 0.001;
+    return vec3(4.0 * sin(phase), (2.0 + k) * cos(2.0 * phase),
+                1.3 + 0.5 * sin(iTime * frequency));
+}
+
+void setScene()
+{
+    float bend = sin(5.0 * iTime) / 2.0;
+    bendCos = cos(bend);
+    bendSin = sin(bend);
+    bendRadius = 2.0 / bendSin;
+    float frequency = 0.25;
+    for (int k = 0; k < 6; k++) {
+        lightCentre[k] = lightAt(float(k), frequency);
+        frequency *= 2.0;
+    }
 }
 
 float map(vec3 p)
@@ -108,12 +124,10 @@ float map(vec3 p)
     channels[3] = vec3(1.0, 1.0, 0.0);
     channels[4] = vec3(0.0, 1.0, 1.0);
     channels[5] = vec3(1.0, 0.0, 1.0);
-    float frequency = 0.25;
     for (int k = 0; k < 6; k++) {
-        float rc = light(p, float(k), frequency);
+        float rc = distance(p, lightCentre[k]) + 0.001;
         r = nearest(r, rc, 3);
         glow(rc, channels[k]);
-        frequency *= 2.0;
     }
     return r;
 }
@@ -135,6 +149,30 @@ float occlusion(vec3 p, vec3 n)
     return clamp(cs, 0.0, 1.0);
 }
 
+// Everything but the floor lies below z = 3 and, above the floor, within 9
+// units of the z axis: the lights' centres within 8.07 and below 1.8, the
+// poles within 4.25 and below 3, and the part of the can where its distance
+// can fall below E within 1.2 (its cut plane is tilted by at most 0.5).
+//
+// A ray that rises from z >= 4.5, or that moves away from the axis beyond 12
+// units without falling, can no longer hit anything, and it passes every pole
+// and light more than a unit away, where their glow is already the least: the
+// rest of its march would change nothing.
+bool past(vec3 p, vec3 direction)
+{
+    bool outward = dot(p.xy, p.xy) >= 144.0 && dot(p.xy, direction.xy) >= 0.0;
+    return (p.z >= 4.5 && direction.z > 0.0) || (outward && direction.z >= 0.0);
+}
+
+// A ray moving away from the axis beyond 12 units and falling from below
+// z = 1.9 keeps every pole and light farther away than the floor: map gives
+// the floor or the can, and the glow changes no more.
+bool farOverTheFloor(vec3 p, vec3 direction)
+{
+    bool outward = dot(p.xy, p.xy) >= 144.0 && dot(p.xy, direction.xy) >= 0.0;
+    return outward && direction.z < 0.0 && p.z < 1.9;
+}
+
 vec3 render(vec3 start, vec3 direction)
 {
     vec3 sum = vec3(0.0);
@@ -144,12 +182,33 @@ vec3 render(vec3 start, vec3 direction)
         vec3 p = start;
         float d = map(p);
         bool hit = false;
-        for (int i = 0; i < 256; i++) {
+        bool far = false;
+        int i = 0;
+        for (; i < 256; i++) {
             p += d * direction;
             d = map(p);
             if (d < E) {
                 hit = true;
                 break;
+            }
+            if (past(p, direction))
+                break;
+            if (farOverTheFloor(p, direction)) {
+                far = true;
+                i++;
+                break;
+            }
+        }
+        // Far out, the rest of the march needs only the floor and the can.
+        if (far) {
+            for (; i < 256; i++) {
+                p += d * direction;
+                matId = 0;
+                d = can(p, p.z);
+                if (d < E) {
+                    hit = true;
+                    break;
+                }
             }
         }
         totalDis += length(start - p);
@@ -184,6 +243,7 @@ void main()
 {
     vec2 uv = 2.0 * gl_TexCoord[0].st - 1.0;
     uv.x *= iResolution.x / iResolution.y;
+    setScene();
     vec3 direction = normalize(vec3(uv.x, uv.y, -4.0));
     vec3 eye;
     float tt = mod(iTime, 9.6);

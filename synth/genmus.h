@@ -24,3 +24,6 @@ void mixInstrument(WorkerState& ws, const SongLayout& song, uint32_t index);
 
 // Clamps, scales and rounds one bus value to a 16-bit sample.
 int16_t busToPcm(float value);
+
+// The worker's MixBus through busToPcm into its channel of MusBuf.
+void convertChannel(const WorkerState& ws);

@@ -5,10 +5,9 @@
 // outputs are added into LayerBuffer in layer order, so the result is the same
 // to the bit.
 #include "synth/fpmath.h"
-#include "synth/voice.h"
+#include "synth/layer_lanes.h"
 #include "synth/wforms.h"
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -20,30 +19,7 @@
 
 namespace {
 
-constexpr double roundMagic = 6755399441055744.0;     // 1.5 * 2^52
-constexpr double fastRoundLimit = 2251799813685248.0; // 2^51
 constexpr uint32_t maxBatches = (127 + layerLanes - 1) / layerLanes;
-
-// Per-lane state of one batch of layers.
-struct LaneState {
-    double carrierPhase[layerLanes];
-    double modulatorPhase[layerLanes];
-    double depth[layerLanes];
-    double carrierStep[layerLanes];
-    double modulatorStep[layerLanes];
-};
-
-struct BatchSetup {
-    const float* carrier;
-    const float* modulator;
-    double depthFactor;
-};
-
-// Low 16 bits of the rounded value while |x| < 2^51: adding 1.5 * 2^52 leaves
-// the rounded integer in the low mantissa bits.
-inline uint32_t fastLow16(double x) {
-    return uint32_t(std::bit_cast<uint64_t>(x + roundMagic)) & 0xFFFFu;
-}
 
 // Reference arithmetic for any phase (large, infinite or NaN ones included).
 void runLanesExact(const BatchSetup& b, LaneState& s, const LayerBatchScratch& r, uint32_t n,
@@ -153,53 +129,40 @@ __attribute__((target("avx2"))) bool runLanesAvx2(const BatchSetup& b, LaneState
 }
 #endif
 
+bool isAvx2(LayerPath path) {
+    return path == LayerPath::avx2 || path == LayerPath::avx2Gather;
+}
+bool isAvx512(LayerPath path) {
+    return path == LayerPath::avx512 || path == LayerPath::avx512Gather;
+}
+
+// The lanes of an AVX2 or AVX-512 path over one block (only as many vectors as
+// `lanes` needs); false where a phase left the fast rounding range.
+bool runVectorLanes(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
+                    const LayerBatchScratch& r, uint32_t n, float* out) {
 #ifdef SYNTH_HAVE_AVX2_PATH
-template <bool gather>
-bool runLanesAvx2Vectors(const BatchSetup& b, LaneState* s, uint32_t lanes,
-                         const LayerBatchScratch& r, uint32_t n, float* out) {
+    if (isAvx512(path))
+        return runLanesAvx512(b, s, lanes, r, n, out, path == LayerPath::avx512Gather);
+    const bool gather = path == LayerPath::avx2Gather;
     switch ((lanes + 3) / 4) {
     case 1:
-        return runLanesAvx2<1, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<1, true>(b, s, r, n, out)
+                      : runLanesAvx2<1, false>(b, s, r, n, out);
     case 2:
-        return runLanesAvx2<2, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<2, true>(b, s, r, n, out)
+                      : runLanesAvx2<2, false>(b, s, r, n, out);
     case 3:
-        return runLanesAvx2<3, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<3, true>(b, s, r, n, out)
+                      : runLanesAvx2<3, false>(b, s, r, n, out);
     default:
-        return runLanesAvx2<4, gather>(b, s, r, n, out);
+        return gather ? runLanesAvx2<4, true>(b, s, r, n, out)
+                      : runLanesAvx2<4, false>(b, s, r, n, out);
     }
-}
-
-// Seconds for one block of 16 lanes, best of a few tries. Only the spread of
-// the table indices matters, not the entries: the tables may not be built yet.
-template <bool gather> double timeAvx2Block(LayerBatchScratch& r) {
-    BatchSetup setup{wforms, wforms, 0.9999};
-    double best = 1e9;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        LaneState s[2];
-        for (uint32_t l = 0; l < layerLanes; ++l)
-            for (LaneState& st : s) {
-                st.carrierPhase[l] = st.modulatorPhase[l] = 0.0;
-                st.depth[l] = 1000.0;
-                st.carrierStep[l] = 311.3 + l;
-                st.modulatorStep[l] = 977.7 + 3 * l;
-            }
-        auto start = std::chrono::steady_clock::now();
-        for (int repeat = 0; repeat < 8; ++repeat)
-            runLanesAvx2<4, gather>(setup, s, r, layerBlock, r.out);
-        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
-
-LayerPath fasterAvx2Path() {
-    static LayerBatchScratch r;
-    std::fill(r.carrierRatio, r.carrierRatio + layerBlock, 1.0);
-    std::fill(r.modulatorRatio, r.modulatorRatio + layerBlock, 1.0);
-    double loads = timeAvx2Block<false>(r), gathers = timeAvx2Block<true>(r);
-    return gathers < loads ? LayerPath::avx2Gather : LayerPath::avx2;
-}
+#else
+    (void)path, (void)b, (void)s, (void)lanes, (void)r, (void)n, (void)out;
+    return false; // no vector paths here: the exact loop does the block
 #endif
+}
 
 // Runs the lanes of two consecutive batches over one block (only as many
 // vectors as `lanes` needs), the exact arithmetic taking over where a phase
@@ -210,14 +173,9 @@ void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
     uint32_t batches = lanes > layerLanes ? 2 : 1;
     LaneState before[2] = {s[0], batches > 1 ? s[1] : s[0]};
     bool fast = true;
-#ifdef SYNTH_HAVE_AVX2_PATH
-    if (path == LayerPath::avx2 || path == LayerPath::avx2Gather) {
-        fast = path == LayerPath::avx2Gather ? runLanesAvx2Vectors<true>(b, s, lanes, r, n, out)
-                                             : runLanesAvx2Vectors<false>(b, s, lanes, r, n, out);
-    } else
-#endif
-    {
-        (void)path;
+    if (isAvx2(path) || isAvx512(path)) {
+        fast = runVectorLanes(path, b, s, lanes, r, n, out);
+    } else {
         for (uint32_t k = 0; k < batches; ++k)
             fast &= runLanesPortable(b, s[k], r, n, out + layerLanes * k, stride);
     }
@@ -231,21 +189,49 @@ void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
 // Ratios before each sample's update, continuing from the previous block. Once
 // both reach a fixed point (a zero sweep rate, or a sweep that has arrived at
 // exactly 1) they stay there, and the chain need not be followed further.
+// Ratios another group of the instrument followed are read from the cache,
+// and the cache takes the ones followed first here.
 struct RatioChain {
     double carrier, modulator;
     bool settled;
+    uint32_t at; // index of the next ratio
 };
 
-void fillRatios(LayerBatchScratch& r, const LayerVars& v, RatioChain& c, uint32_t n) {
+void fillRatios(LayerBatchScratch& r, const LayerVars& v, RatioChain& c, RatioCache& cache,
+                uint32_t n) {
     uint32_t j = 0;
+    if (c.at < cache.length) {
+        j = std::min(n, cache.length - c.at);
+        std::memcpy(r.carrierRatio, cache.carrier + c.at, j * sizeof(double));
+        std::memcpy(r.modulatorRatio, cache.modulator + c.at, j * sizeof(double));
+        c.at += j;
+        if (c.at < cache.length) {
+            c.carrier = cache.carrier[c.at];
+            c.modulator = cache.modulator[c.at];
+        } else {
+            c = {cache.endCarrier, cache.endModulator, cache.endSettled, c.at};
+        }
+    }
     for (; j < n && !c.settled; ++j) {
         r.carrierRatio[j] = c.carrier;
         r.modulatorRatio[j] = c.modulator;
+        const bool keep = c.at == cache.length && cache.length < ratioCacheSize;
+        if (keep) {
+            cache.carrier[cache.length] = c.carrier;
+            cache.modulator[cache.length] = c.modulator;
+            ++cache.length;
+        }
         double cr = 1.0 + (c.carrier - 1.0) * v.carrierRatioFactor;
         double mr = 1.0 + (c.modulator - 1.0) * v.modulatorRatioFactor;
         c.settled = cr == c.carrier && mr == c.modulator;
         c.carrier = cr;
         c.modulator = mr;
+        ++c.at;
+        if (keep) {
+            cache.endCarrier = c.carrier;
+            cache.endModulator = c.modulator;
+            cache.endSettled = c.settled;
+        }
     }
     for (; j < n; ++j) {
         r.carrierRatio[j] = c.carrier;
@@ -253,10 +239,22 @@ void fillRatios(LayerBatchScratch& r, const LayerVars& v, RatioChain& c, uint32_
     }
 }
 
+// Keeps the cache when it holds these chains, else empties it for them.
+void useRatioCache(RatioCache& cache, const LayerVars& v) {
+    const double key[4] = {v.carrierRatio, v.modulatorRatio, v.carrierRatioFactor,
+                           v.modulatorRatioFactor};
+    if (std::memcmp(key, cache.key, sizeof key) == 0) return;
+    std::memcpy(cache.key, key, sizeof key);
+    cache.length = 0;
+}
+
+// Adds the lanes of every sample into LayerBuffer in lane order; `fresh`
+// starts from 0 instead of the buffer (the first batch of a group, so that
+// the buffer needs no clearing where the layers write: 0 + x is x).
 void addLanes(float* layerBuffer, const float* out, uint32_t n, uint32_t lanes, uint32_t stride,
-              uint32_t from = 0) {
+              bool fresh, uint32_t from = 0) {
     for (uint32_t j = from; j < n; ++j) {
-        float sum = layerBuffer[j];
+        float sum = fresh ? 0.0f : layerBuffer[j];
         for (uint32_t l = 0; l < lanes; ++l)
             sum += out[j * stride + l];
         layerBuffer[j] = sum;
@@ -286,11 +284,11 @@ __attribute__((target("avx2"))) inline void transpose8(__m256* r) {
 // addLanes for eight samples at a time: the lanes are transposed so that one
 // vector holds one lane of eight samples, then added in lane order as above.
 __attribute__((target("avx2"))) void addLanesAvx2(float* layerBuffer, const float* out, uint32_t n,
-                                                  uint32_t lanes) {
+                                                  uint32_t lanes, bool fresh) {
     constexpr uint32_t stride = 2 * layerLanes;
     uint32_t j = 0;
     for (; j + 8 <= n; j += 8) {
-        __m256 sum = _mm256_loadu_ps(layerBuffer + j);
+        __m256 sum = fresh ? _mm256_setzero_ps() : _mm256_loadu_ps(layerBuffer + j);
         for (uint32_t first = 0; first < lanes; first += 8) {
             __m256 r[8];
             for (int i = 0; i < 8; ++i)
@@ -302,17 +300,17 @@ __attribute__((target("avx2"))) void addLanesAvx2(float* layerBuffer, const floa
         }
         _mm256_storeu_ps(layerBuffer + j, sum);
     }
-    addLanes(layerBuffer, out, n, lanes, stride, j);
+    addLanes(layerBuffer, out, n, lanes, stride, fresh, j);
 }
 #endif
 
-void addBlock(LayerPath path, float* layerBuffer, const float* out, uint32_t n, uint32_t lanes) {
+void addBlock(LayerPath path, float* layerBuffer, const float* out, uint32_t n, uint32_t lanes,
+              bool fresh) {
 #ifdef SYNTH_HAVE_AVX2_PATH
-    if (path == LayerPath::avx2 || path == LayerPath::avx2Gather)
-        return addLanesAvx2(layerBuffer, out, n, lanes);
+    if (isAvx2(path) || isAvx512(path)) return addLanesAvx2(layerBuffer, out, n, lanes, fresh);
 #endif
     (void)path;
-    addLanes(layerBuffer, out, n, lanes, 2 * layerLanes);
+    addLanes(layerBuffer, out, n, lanes, 2 * layerLanes, fresh);
 }
 
 // Starts every layer in order (drawing its random values) and spreads them over lanes.
@@ -332,6 +330,23 @@ uint32_t startBatches(WorkerState& ws, double step, LaneState* batches) {
 
 } // namespace
 
+WaveShape waveShapeOf(int32_t tableNumber) {
+    switch (tableNumber) {
+    case 1:
+        return WaveShape::saw;
+    case 2:
+        return WaveShape::square;
+    case 3:
+        return WaveShape::parabola;
+    case 4:
+        return WaveShape::triangle;
+    case 5:
+        return WaveShape::silent;
+    default:
+        return WaveShape::table;
+    }
+}
+
 bool layerPathAvailable(LayerPath path) {
     switch (path) {
     case LayerPath::scalar:
@@ -344,18 +359,63 @@ bool layerPathAvailable(LayerPath path) {
 #else
         return false;
 #endif
+    case LayerPath::avx512:
+    case LayerPath::avx512Gather:
+#ifdef SYNTH_HAVE_AVX512_PATH
+        return avx512LanesAvailable();
+#else
+        return false;
+#endif
     }
     return false;
 }
 
+namespace {
+
+// Seconds for one block of 16 lanes, best of a few tries. Only the spread of
+// the table indices matters, not the entries: the tables may not be built yet.
+double timeBlock(LayerPath path, LayerBatchScratch& r) {
+    BatchSetup setup{wforms, wforms, 0.9999};
+    double best = 1e9;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        LaneState s[2];
+        for (uint32_t l = 0; l < layerLanes; ++l)
+            for (LaneState& st : s) {
+                st.carrierPhase[l] = st.modulatorPhase[l] = 0.0;
+                st.depth[l] = 1000.0;
+                st.carrierStep[l] = 311.3 + l;
+                st.modulatorStep[l] = 977.7 + 3 * l;
+            }
+        auto start = std::chrono::steady_clock::now();
+        for (int repeat = 0; repeat < 8; ++repeat)
+            runBlock(path, setup, s, 2 * layerLanes, r, layerBlock, r.out);
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+// The vector paths this processor has, timed against each other once.
+LayerPath fastestVectorPath() {
+    static LayerBatchScratch r;
+    std::fill(r.carrierRatio, r.carrierRatio + layerBlock, 1.0);
+    std::fill(r.modulatorRatio, r.modulatorRatio + layerBlock, 1.0);
+    LayerPath fastest = LayerPath::batched;
+    double best = 1e9;
+    for (LayerPath path :
+         {LayerPath::avx2, LayerPath::avx2Gather, LayerPath::avx512, LayerPath::avx512Gather}) {
+        if (!layerPathAvailable(path)) continue;
+        double seconds = timeBlock(path, r);
+        if (seconds < best) best = seconds, fastest = path;
+    }
+    return fastest;
+}
+
+} // namespace
+
 LayerPath bestLayerPath() {
-    if (!layerPathAvailable(LayerPath::avx2)) return LayerPath::batched;
-#ifdef SYNTH_HAVE_AVX2_PATH
-    static const LayerPath faster = fasterAvx2Path();
-    return faster;
-#else
-    return LayerPath::batched;
-#endif
+    static const LayerPath fastest = fastestVectorPath();
+    return fastest;
 }
 
 void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath path) {
@@ -364,16 +424,18 @@ void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath
     uint32_t layers = uint32_t(ws.params.layerCount);
     const LayerVars& v = ws.vars; // the factors are the same for every layer
     BatchSetup setup{wforms + uint32_t(ws.params.carrierWave) * waveTableSize,
-                     wforms + uint32_t(ws.params.modulatorWave) * waveTableSize, v.depthFactor};
+                     wforms + uint32_t(ws.params.modulatorWave) * waveTableSize, v.depthFactor,
+                     waveShapeOf(ws.params.carrierWave), waveShapeOf(ws.params.modulatorWave)};
     LayerBatchScratch& r = ws.batch;
-    RatioChain ratios{v.carrierRatio, v.modulatorRatio, false};
+    RatioChain ratios{v.carrierRatio, v.modulatorRatio, false, 0};
+    useRatioCache(ws.ratios, v);
     for (uint32_t k0 = 0; k0 < group.layerSamples; k0 += layerBlock) {
         uint32_t n = std::min(group.layerSamples - k0, layerBlock);
-        fillRatios(r, v, ratios, n);
+        fillRatios(r, v, ratios, ws.ratios, n);
         for (uint32_t b = 0; b < count; b += 2) {
             uint32_t lanes = std::min(layers - b * layerLanes, 2 * layerLanes);
             runBlock(path, setup, batches + b, lanes, r, n, r.out);
-            addBlock(path, ws.layerBuffer + k0, r.out, n, lanes);
+            addBlock(path, ws.layerBuffer + k0, r.out, n, lanes, b == 0);
         }
     }
     ws.vars.carrierRatio = ratios.carrier;

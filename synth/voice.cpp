@@ -2,6 +2,7 @@
 #include "synth/fpmath.h"
 #include "synth/song.h"
 #include "synth/wforms.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #if defined(__x86_64__) || defined(__i386__)
@@ -61,13 +62,17 @@ void mklayer(WorkerState& ws, double step, uint32_t samples) {
     v.modulatorRatio = mr;
 }
 
-void renderLayers(WorkerState& ws, const PitchGroupInfo& group, LayerPath path) {
+void renderLayers(WorkerState& ws, const PitchGroupInfo& group, LayerPath path, uint32_t readEnd) {
     ws.random = 6021u * uint32_t(ws.worker) + ws.params.seed;
-    std::memset(ws.layerBuffer, 0, layerClearSize * sizeof(float));
+    const uint32_t written = std::min(group.layerSamples, layerClearSize);
+    const uint32_t clearEnd = std::max(written, std::min(readEnd, layerClearSize));
     if (path == LayerPath::scalar || !layerPathAvailable(path)) {
+        std::memset(ws.layerBuffer, 0, clearEnd * sizeof(float));
         for (int32_t l = 0; l < ws.params.layerCount; ++l)
             mklayer(ws, group.step, group.layerSamples);
     } else {
+        // The batches write the layers' part themselves; only the rest is cleared.
+        std::memset(ws.layerBuffer + written, 0, (clearEnd - written) * sizeof(float));
         renderLayersBatched(ws, group, path);
     }
     ws.layerSamples += uint64_t(ws.params.layerCount) * group.layerSamples;

@@ -31,6 +31,19 @@ struct LayerBatchScratch {
     float out[layerBlock * 2 * layerLanes]; // [sample][lane], two batches
 };
 
+// The sweep ratios of an instrument's pitch groups: every group starts the
+// same two chains afresh, so their first stretch, until they settle, is
+// followed once and read back by the later groups.
+constexpr uint32_t ratioCacheSize = 262144;
+struct RatioCache {
+    double key[4];                   // start ratios and factors of the chains held
+    uint32_t length;                 // ratios held, from the chains' start
+    double endCarrier, endModulator; // the chains at index `length`
+    bool endSettled;
+    double carrier[ratioCacheSize];
+    double modulator[ratioCacheSize];
+};
+
 struct WorkerState {
     uint32_t random;
     int32_t worker; // 0 left, 2 right
@@ -43,6 +56,7 @@ struct WorkerState {
     alignas(64) float envelope[envelopeHistory + envelopeBufferSize];
     alignas(64) float sampleStore[sampleStoreSize];
     alignas(64) LayerBatchScratch batch;
+    alignas(64) RatioCache ratios;
 };
 
 inline float* envelopeBuffer(WorkerState& ws) {
@@ -50,11 +64,12 @@ inline float* envelopeBuffer(WorkerState& ws) {
 }
 
 // How the layers of a pitch group are computed; all paths give the same bits.
-// The two AVX2 paths differ in how they read the wave tables: plain loads or
-// gather instructions, whichever is faster depends on the processor.
-enum class LayerPath : uint8_t { scalar, batched, avx2, avx2Gather };
+// The AVX2 (four lanes a vector) and AVX-512 (eight) paths come in two kinds
+// that read the wave tables by plain loads or by gather instructions; which
+// is faster depends on the processor.
+enum class LayerPath : uint8_t { scalar, batched, avx2, avx2Gather, avx512, avx512Gather };
 bool layerPathAvailable(LayerPath path);
-// The fastest path here: the AVX2 variants are timed against each other once.
+// The fastest path here: the vector paths the processor has are timed once.
 LayerPath bestLayerPath();
 
 int16_t layerRandom(uint32_t& state);
@@ -65,8 +80,12 @@ void startLayer(WorkerState& ws, double step);
 // One layer added into LayerBuffer, sample by sample (the reference path).
 void mklayer(WorkerState& ws, double step, uint32_t samples);
 
-// All layers of a pitch group: reseed, clear, layerCount layers.
-void renderLayers(WorkerState& ws, const PitchGroupInfo& group, LayerPath path);
+// All layers of a pitch group: reseed, clear, layerCount layers. Afterwards
+// LayerBuffer reads as zero from the layers' end up to `readEnd` (at most its
+// first 851,968 samples, which is the default); a caller that knows how far
+// the group's envelopes read passes that, and less is cleared.
+void renderLayers(WorkerState& ws, const PitchGroupInfo& group, LayerPath path,
+                  uint32_t readEnd = layerClearSize);
 
 // Batched layers (several layers side by side); used by renderLayers.
 void renderLayersBatched(WorkerState& ws, const PitchGroupInfo& group, LayerPath path);

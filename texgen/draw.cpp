@@ -173,7 +173,11 @@ void floodFill(double x, double y, uint32_t colour) {
 
 namespace {
 
-int16_t spreadPlane[PIXEL_COUNT];
+// The alpha plane in the shared scratch area.
+int16_t* spreadPlane() {
+    static_assert(PIXEL_COUNT * sizeof(int16_t) <= sizeof layerScratch);
+    return reinterpret_cast<int16_t*>(layerScratch);
+}
 
 void relax(int16_t& v, int neighbour, int cost) {
     if (neighbour - cost > v) v = int16_t(neighbour - cost);
@@ -184,7 +188,7 @@ void relax(int16_t& v, int neighbour, int cost) {
 void chamferSweep(int dir, int step, int diagonal) {
     int yStart = dir > 0 ? 0 : TEX_SIZE - 1, xStart = yStart;
     for (int y = yStart; y >= 0 && y < TEX_SIZE; y += dir) {
-        int16_t* row = spreadPlane + y * TEX_SIZE;
+        int16_t* row = spreadPlane() + y * TEX_SIZE;
         const int16_t* prev = (y - dir >= 0 && y - dir < TEX_SIZE) ? row - dir * TEX_SIZE : nullptr;
         for (int x = xStart; x >= 0 && x < TEX_SIZE; x += dir) {
             int16_t& v = row[x];
@@ -205,17 +209,20 @@ void spreadAlpha(double r) {
     int diagonal = step * 3 / 2;
     uint32_t* p = currentLayer();
     for (int i = 0; i < PIXEL_COUNT; ++i)
-        spreadPlane[i] = int16_t(p[i] >> 24);
+        spreadPlane()[i] = int16_t(p[i] >> 24);
     chamferSweep(1, step, diagonal);
     chamferSweep(-1, step, diagonal);
     for (int i = 0; i < PIXEL_COUNT; ++i)
-        p[i] = withChannel(p[i], CH_A, uint32_t(spreadPlane[i]));
+        p[i] = withChannel(p[i], CH_A, uint32_t(spreadPlane()[i]));
 }
 
 namespace {
 
-// The shifted image is assembled here, rows rotated on the way, and copied back.
-ImageLayer shiftScratch;
+// The shifted image is assembled in the shared scratch area, rows rotated on
+// the way, and copied back.
+uint32_t* shiftScratch() {
+    return reinterpret_cast<uint32_t*>(layerScratch);
+}
 
 int wrapShift(double d) {
     return ((truncClamped(1023 * d) % TEX_SIZE) + TEX_SIZE) % TEX_SIZE;
@@ -230,11 +237,11 @@ void shiftLayer(double dx, double dy) {
     size_t head = sizeof(uint32_t) * size_t(TEX_SIZE - sx), tail = sizeof(uint32_t) * size_t(sx);
     for (int y = 0; y < TEX_SIZE; ++y) {
         const uint32_t* from = p + y * TEX_SIZE;
-        uint32_t* to = shiftScratch.pixels + ((y + sy) & (TEX_SIZE - 1)) * TEX_SIZE;
+        uint32_t* to = shiftScratch() + ((y + sy) & (TEX_SIZE - 1)) * TEX_SIZE;
         std::memcpy(to + sx, from, head);            // pixel x moves to x + sx ...
         std::memcpy(to, from + TEX_SIZE - sx, tail); // ... wrapping past the right edge
     }
-    std::memcpy(p, shiftScratch.pixels, sizeof(ImageLayer));
+    std::memcpy(p, shiftScratch(), sizeof(ImageLayer));
 }
 
 void halveLayer() {

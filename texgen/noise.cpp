@@ -243,19 +243,29 @@ void gradientMap(uint32_t a, uint32_t b) {
 namespace {
 
 // The walks raise one byte each; they run on separate byte planes of the
-// red, green and blue channel, four times denser in cache than the layer.
-uint8_t walkPlanes[3][PIXEL_COUNT];
+// red, green and blue channel (in the shared scratch area), four times denser
+// in cache than the layer.
+uint8_t* walkPlane(int channel) {
+    static_assert(3 * PIXEL_COUNT <= sizeof layerScratch);
+    return reinterpret_cast<uint8_t*>(layerScratch) + channel * PIXEL_COUNT;
+}
 
 void splitPlanes(const uint8_t* bytes) {
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        for (int c = 0; c < 3; ++c)
-            walkPlanes[c][i] = bytes[4 * i + c];
+    uint8_t *red = walkPlane(0), *green = walkPlane(1), *blue = walkPlane(2);
+    for (int i = 0; i < PIXEL_COUNT; ++i) {
+        red[i] = bytes[4 * i];
+        green[i] = bytes[4 * i + 1];
+        blue[i] = bytes[4 * i + 2];
+    }
 }
 
 void mergePlanes(uint8_t* bytes) {
-    for (int i = 0; i < PIXEL_COUNT; ++i)
-        for (int c = 0; c < 3; ++c)
-            bytes[4 * i + c] = walkPlanes[c][i];
+    const uint8_t *red = walkPlane(0), *green = walkPlane(1), *blue = walkPlane(2);
+    for (int i = 0; i < PIXEL_COUNT; ++i) {
+        bytes[4 * i] = red[i];
+        bytes[4 * i + 1] = green[i];
+        bytes[4 * i + 2] = blue[i];
+    }
 }
 
 // One walk, branch-free: the direction indexes the moves (y kept as the row
@@ -285,7 +295,7 @@ void randomWalk(int walkers, int stepDiv) {
     LocalRng r = loadRng();
     for (int w = 0; w < walkers; ++w)
         for (int ch = 0; ch < 3; ++ch)
-            walk(r, walkPlanes[ch], n);
+            walk(r, walkPlane(ch), n);
     storeRng(r);
     mergePlanes(bytes);
 }

@@ -20,6 +20,7 @@ void invertChannel(int dst, int src);           // byte dst := 255 - byte src
 void blendLayer(int layer);                     // p := over(p, layer's pixel)
 void maskedBlend(int colour, int mask, int ch); // p := over(p, colour px, alpha min(a, mask.ch))
 void composeVisible();                          // outputImage := over-fold of visible layers 0..31
+void useLargePages();                           // hint: layers and output in large pages
 uint32_t nextRandom();                          // xorshift96 step, low 16 bits of z
 double randomUnit4096();                        // (nextRandom() mod 4096) / 4096
 

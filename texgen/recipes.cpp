@@ -852,6 +852,8 @@ constexpr Recipe recipes[RECIPE_COUNT] = {
 } // namespace
 
 const uint32_t* buildTexture(int32_t id) {
+    static const bool largePages = (useLargePages(), true);
+    (void)largePages;
     if (id < 0) {
         glyphRecipe(uint8_t(0u - uint32_t(id))); // code -id, taken as one byte
     } else {

@@ -3,7 +3,8 @@
 #include "texgen/ops.h"
 
 void renderText(const char* text, uint16_t height, const char* face) {
-    platformRenderText(text, height, face, reinterpret_cast<uint8_t*>(currentLayer()));
+    // The service writes every pixel of the canvas.
+    platformRenderText(text, height, face, reinterpret_cast<uint8_t*>(overwrittenLayer()));
 }
 
 void renderSymbol(uint8_t code) {

@@ -51,6 +51,13 @@ bool isBlack(uint32_t p) {
     return (p & 0xffffff) == 0;
 }
 
+GLuint checkedProgram(const char* fragmentSource) {
+    std::string log;
+    const GLuint name = buildCheckedProgram(fragmentSource, &log);
+    EXPECT_NE(name, 0u) << log;
+    return name;
+}
+
 Frame renderScene(void (*renderer)()) {
     resetFrame();
     renderer();

@@ -33,6 +33,9 @@ bool isRed(uint32_t p);   // mostly red
 bool isBlue(uint32_t p);  // mostly blue
 bool isBlack(uint32_t p); // exactly black
 
+// Shared vertex shader + fragment source; a failure to build is a test failure.
+GLuint checkedProgram(const char* fragmentSource);
+
 // Draws one frame of a renderer after the main loop's reset and reads it back.
 Frame renderScene(void (*renderer)());
 

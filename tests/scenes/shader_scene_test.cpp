@@ -11,13 +11,6 @@
 
 namespace {
 
-GLuint program(const char* source) {
-    std::string log;
-    const GLuint name = buildCheckedProgram(source, &log);
-    EXPECT_NE(name, 0u) << log;
-    return name;
-}
-
 bool isWhite(uint32_t p) {
     return red(p) > 200 && green(p) > 200 && blue(p) > 200;
 }
@@ -115,7 +108,7 @@ const char uniformProbe[] = "uniform float iTime;\n"
 
 TEST(ShaderScenes, UniformsAreSetOnTheCurrentProgram) {
     setUpScenes();
-    intro.currentProgram = program(uniformProbe);
+    intro.currentProgram = checkedProgram(uniformProbe);
     intro.sceneTime = 5.0;
     const Frame frame = renderScene(ShaderScene);
     for (uint32_t p : {frame.at(0, 0), frame.at(testWidth - 1, testHeight - 1)}) {
@@ -150,7 +143,7 @@ GLuint framePicture() {
 TEST(ShaderScenes, FramedWindowShowsTheProgramThroughTheHole) {
     setUpScenes();
     intro.textures.numbered[16] = framePicture();
-    intro.currentProgram = program(texCoordProbe);
+    intro.currentProgram = checkedProgram(texCoordProbe);
     const Frame frame = renderScene(FramedShaderScene);
     EXPECT_EQ(intro.pictureTexture, 16);
     EXPECT_EQ(intro.pictureFit, 1);
@@ -172,7 +165,7 @@ class Balls : public ::testing::Test {
     void SetUp() override {
         setUpScenes();
         intro.textures.numbered[4] = solidTexture(opaqueWhite);
-        intro.ballsProgram = program(ballsFragmentSource);
+        intro.ballsProgram = checkedProgram(ballsFragmentSource);
         intro.currentProgram = 0;
     }
     Frame at(double t) {
@@ -236,7 +229,7 @@ double agreement(const Frame& frame, int step, int tolerance, Reference referenc
 
 TEST(Waves, PillarsMatchTheirDescription) {
     setUpScenes();
-    intro.currentProgram = program(wavesFragmentSource);
+    intro.currentProgram = checkedProgram(wavesFragmentSource);
     for (double t : {0.0, 2.5}) {
         intro.sceneTime = t;
         const Frame frame = renderScene(ShaderScene);
@@ -254,7 +247,7 @@ TEST(Waves, PillarsMatchTheirDescription) {
 
 TEST(Flight, TheTubeRideMatchesItsDescription) {
     setUpScenes();
-    intro.currentProgram = program(flightFragmentSource);
+    intro.currentProgram = checkedProgram(flightFragmentSource);
     for (double t : {1.0, 22.0}) { // 22 s: the spikes are up
         intro.sceneTime = t;
         const Frame frame = renderScene(ShaderScene);
@@ -277,7 +270,7 @@ TEST(Can, TheCanSceneMatchesItsDescription) {
     setUpScenes();
     const uint32_t checker[4] = {opaqueWhite, opaqueBlue, opaqueBlue, opaqueWhite};
     intro.textures.numbered[1] = makeTexture(checker, 2, 2);
-    intro.currentProgram = program(canFragmentSource);
+    intro.currentProgram = checkedProgram(canFragmentSource);
     for (double t : {0.7, 4.0, 8.0}) { // one time in each camera shot
         intro.sceneTime = t;
         const Frame frame = renderScene(ShaderScene);
@@ -292,7 +285,7 @@ TEST(Can, TheCanSceneMatchesItsDescription) {
 TEST(Can, NoCanOnTheFirstFrame) {
     setUpScenes();
     intro.textures.numbered[1] = solidTexture(opaqueWhite);
-    intro.currentProgram = program(canFragmentSource);
+    intro.currentProgram = checkedProgram(canFragmentSource);
     // The orbit looks at the can from (0, -4, 1.5): its red body fills the
     // middle third of the screen, where otherwise only poles and lights glow.
     const auto canRed = [](uint32_t p) {

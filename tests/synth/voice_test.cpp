@@ -1,7 +1,9 @@
 #include "synth/fpmath.h"
 #include "synth/genmus.h"
 #include "synth/song.h"
+#include "synth/synth.h"
 #include "synth/wforms.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -173,6 +175,25 @@ TEST(Mixdown, BusValuesToPcm) {
     EXPECT_EQ(busToPcm(NAN), 0);
 }
 
+// The conversion of a whole channel, two frames at a time where the
+// processor allows, against busToPcm: clipping, NaN, halfway cases and a tail.
+TEST(Mixdown, ChannelConversionMatchesBusToPcm) {
+    WorkerState& ws = vars[1];
+    ws.worker = 2;
+    const float special[] = {NAN,          INFINITY,      -INFINITY, 1.5f,     -1.5f, 1.0f,
+                             -1.0f,        0.5f,          -0.5f,     0.0f,     -0.0f, 0.5f / 32767,
+                             1.5f / 32767, -2.5f / 32767, 1e-30f,    0.999999f};
+    uint32_t x = 7;
+    for (uint32_t f = 0; f < musFrames; ++f) {
+        x = x * 1664525u + 1013904223u;
+        ws.mixBus[f] = f < 4096 ? special[f % 16] : float(int32_t(x)) * 0x1p-30f;
+    }
+    ws.mixBus[musFrames - 1] = -1.5f;
+    convertChannel(ws);
+    for (uint32_t f = 0; f < musFrames; ++f)
+        ASSERT_EQ(MusBuf[2 * f + 1], busToPcm(ws.mixBus[f])) << f << " " << ws.mixBus[f];
+}
+
 TEST(Mixdown, SameTickTwiceDoublesTheNote) {
     static SongLayout two;
     two.instrumentCount = 1;
@@ -239,7 +260,8 @@ TEST_F(Voice, SeedOnlyMattersWhereRandomIsUsed) {
 // beyond 32 bits included).
 TEST_F(Voice, FastLayerPathsMatchTheReferenceLoop) {
     static float reference[layerClearSize];
-    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather}) {
+    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather,
+                           LayerPath::avx512, LayerPath::avx512Gather}) {
         if (!layerPathAvailable(path)) continue;
         for (uint32_t i = 0; i < song.instrumentCount; ++i) {
             const PitchGroupInfo& g = group(i, 0);
@@ -257,13 +279,72 @@ TEST_F(Voice, FastLayerPathsMatchTheReferenceLoop) {
     }
 }
 
+// The sweep ratios of a group are partly read back from what earlier groups
+// of the instrument followed: groups one after another, shorter and longer
+// than what is kept, as the reference loop computes them. Instrument 11's
+// modulator sweep and instrument 7's two sweeps settle only after more
+// samples than are kept.
+TEST_F(Voice, FastLayerPathsFollowTheSweepsAcrossGroups) {
+    static float reference[layerClearSize];
+    LayerPath path = bestLayerPath();
+    for (uint32_t instrument : {7u, 11u, 0u}) {
+        const uint32_t groups = std::min(song.instruments[instrument].groupCount, 4u);
+        for (uint32_t g = 0; g < groups; ++g) {
+            prepare(vars[0], 0, instrument);
+            renderLayers(vars[0], group(instrument, g), LayerPath::scalar);
+            std::memcpy(reference, vars[0].layerBuffer, sizeof reference);
+            const LayerVars expect = vars[0].vars;
+            prepare(vars[1], 0, instrument);
+            renderLayers(vars[1], group(instrument, g), path);
+            ASSERT_EQ(std::memcmp(reference, vars[1].layerBuffer, sizeof reference), 0)
+                << "instrument " << instrument << " group " << g;
+            EXPECT_EQ(expect.carrierRatio, vars[1].vars.carrierRatio);
+            EXPECT_EQ(expect.modulatorRatio, vars[1].vars.modulatorRatio);
+        }
+    }
+}
+
+// Every table in both roles, every path: with unit steps and no sweep the
+// phase of sample k is k, so a run of one cycle reads every entry. Without
+// depth the carrier reads entry k; with a depth of 2^30 the carrier index
+// moves by 64 for one float step of the modulator, so any entry read wrong
+// shows. Nine layers fill a vector and start another.
+TEST_F(Voice, FastLayerPathsReadEveryTableEntryAlike) {
+    static float reference[70000];
+    PitchGroupInfo g{};
+    g.step = 1.0;
+    g.layerSamples = 70000;
+    InstrumentParams p{};
+    p.layerCount = 9;
+    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather,
+                           LayerPath::avx512, LayerPath::avx512Gather}) {
+        if (!layerPathAvailable(path)) continue;
+        for (int32_t carrier = 0; carrier < waveTableCount; ++carrier)
+            for (int32_t modulator = 0; modulator < waveTableCount; ++modulator)
+                for (float depth : {0.0f, 0x1p30f}) {
+                    p.carrierWave = carrier;
+                    p.modulatorWave = modulator;
+                    p.depth = depth;
+                    vars[0].params = p;
+                    vars[0].worker = 0;
+                    renderLayers(vars[0], g, LayerPath::scalar);
+                    std::memcpy(reference, vars[0].layerBuffer, sizeof reference);
+                    renderLayers(vars[0], g, path);
+                    ASSERT_EQ(std::memcmp(reference, vars[0].layerBuffer, sizeof reference), 0)
+                        << "path " << int(path) << " carrier " << carrier << " modulator "
+                        << modulator << " depth " << depth;
+                }
+    }
+}
+
 // A depth that grows without bound drives the carrier phase past 2^51, then
 // to infinity and NaN: the fast paths hand such blocks to the exact rounding.
 TEST_F(Voice, FastLayerPathsMatchOnRunawayPhases) {
     static float reference[layerClearSize];
     PitchGroupInfo g = group(5, 0);
     g.layerSamples = 60000;
-    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather}) {
+    for (LayerPath path : {LayerPath::batched, LayerPath::avx2, LayerPath::avx2Gather,
+                           LayerPath::avx512, LayerPath::avx512Gather}) {
         if (!layerPathAvailable(path)) continue;
         prepare(vars[0], 0, 5);
         vars[0].params.depthDecay = 0.02f; // depth doubles every 50 samples

@@ -2,6 +2,7 @@
 #include "texgen/ops.h"
 #include <gtest/gtest.h>
 #include <random>
+#include <vector>
 
 TEST(OverPixel, TransparentSourceKeepsDestination) {
     EXPECT_EQ(overPixel(0xC8123456u, 0x00FFFFFFu), 0xC8123456u);
@@ -28,6 +29,8 @@ TEST(OverPixel, FastFormsMatchTheDefinition) {
         src[i] = gen();
         if (i % 7 == 0) src[i] &= 0x00FFFFFF; // alpha 0
         if (i % 11 == 0) src[i] |= 0xFF000000;
+        if (i >= 1000 && i < 1040) src[i] &= 0x00FFFFFF; // runs of transparent ...
+        if (i >= 2000 && i < 2040) src[i] |= 0xFF000000; // ... and of opaque pixels
         expect[i] = overPixelReference(dst[i], src[i]);
         ASSERT_EQ(overPixel(dst[i], src[i]), expect[i]) << i;
     }
@@ -57,6 +60,56 @@ TEST(LayerStack, ChannelOperations) {
     EXPECT_EQ(currentLayer()[PIXEL_COUNT - 1], 0x1054AB10u);
     EXPECT_EQ(layerStack.currentIndex, 3);
     EXPECT_TRUE(layerStack.visible[3]);
+}
+
+// Fills and channel operations are applied when the pixels are next read;
+// chains of them, read through composeVisible or directly, give what applying
+// each at once gives.
+TEST(LayerStack, DeferredChannelOperationsReadAsAppliedAtOnce) {
+    struct Op {
+        int kind; // 0 set, 1 copy, 2 invert
+        int dst, src;
+        uint8_t value;
+    };
+    // The glyph recipe's chain, and one through inverted, copied and constant bytes.
+    const std::vector<Op> chains[2] = {
+        {{2, CH_A, CH_R, 0}, {0, CH_R, 0, 255}, {0, CH_G, 0, 255}, {0, CH_B, 0, 128}},
+        {{1, CH_A, CH_G, 0},
+         {2, CH_G, CH_A, 0},
+         {2, CH_R, CH_G, 0},
+         {0, CH_B, 0, 7},
+         {1, CH_G, CH_B, 0},
+         {2, CH_B, CH_B, 0},
+         {1, CH_A, CH_R, 0}}};
+    auto apply = [](uint32_t p, const Op& op) {
+        if (op.kind == 0) return withChannel(p, op.dst, op.value);
+        uint32_t v = channelOf(p, op.src);
+        return withChannel(p, op.dst, op.kind == 1 ? v : 255 - v);
+    };
+    freshGenerator();
+    std::mt19937 gen(5);
+    std::vector<uint32_t> expect[2];
+    for (int layer = 0; layer < 2; ++layer) {
+        selectLayer(layer, 1);
+        for (int i = 0; i < PIXEL_COUNT; ++i)
+            currentLayer()[i] = gen();
+        expect[layer].assign(currentLayer(), currentLayer() + PIXEL_COUNT);
+        for (const Op& op : chains[layer]) {
+            if (op.kind == 0) setChannel(op.dst, op.value);
+            if (op.kind == 1) copyChannel(op.dst, op.src);
+            if (op.kind == 2) invertChannel(op.dst, op.src);
+            for (uint32_t& p : expect[layer])
+                p = apply(p, op);
+        }
+    }
+    composeVisible();
+    for (int i = 0; i < PIXEL_COUNT; ++i)
+        ASSERT_EQ(outputImage.pixels[i],
+                  overPixelReference(overPixelReference(0, expect[0][i]), expect[1][i]))
+            << i;
+    for (int layer = 0; layer < 2; ++layer)
+        EXPECT_EQ(std::vector<uint32_t>(layerPixels(layer), layerPixels(layer) + PIXEL_COUNT),
+                  expect[layer]);
 }
 
 TEST(LayerStack, ResetClearsEveryLayerAndHidesAllButTheFirst) {
