@@ -12,6 +12,7 @@ cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
 # Debian's emcc finds its JavaScript parser among the system's node modules.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release \
+build=${INTRO_WEB_BUILD:-build-web}
+emcmake cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DINTRO_TESTS=OFF -DINTRO_TOOLS=OFF -DINTRO_HEADLESS_TOO=OFF > /dev/null
-cmake --build build-web -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)"

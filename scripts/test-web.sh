@@ -7,17 +7,18 @@ set -euo pipefail
 if [ "${1:-}" = --help ]; then
   echo "usage: scripts/test-web.sh"
   echo "Builds the browser version and checks it in headless chromium against the native"
-  echo "headless program's frames; the frames compared are left in build-web/web-test."
+  echo "headless program's frames; the frames compared are left in "$web/web-test"."
   exit 0
 fi
 cd "$(dirname "$0")/.."
 scripts/build-web.sh
+web=${INTRO_WEB_BUILD:-build-web}
 if [ ! -x build/frame/intro_headless ] || [ ! -x build/tools/framediff/framediff ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
   cmake --build build -j "$(nproc)" --target intro_headless framediff
 fi
 command -v npm > /dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm
 (cd web/test && npm ci --no-audit --no-fund --loglevel=error)
-echo "intro.wasm: $(stat -c %s build-web/site/intro.wasm) bytes, intro.js: $(stat -c %s build-web/site/intro.js) bytes"
-node web/test/web_test.js build-web/site build/frame/intro_headless \
-  build/tools/framediff/framediff build-web/web-test
+echo "intro.wasm: $(stat -c %s "$web/site"/intro.wasm) bytes, intro.js: $(stat -c %s "$web/site"/intro.js) bytes"
+node web/test/web_test.js "$web/site" build/frame/intro_headless \
+  build/tools/framediff/framediff "$web/web-test"
