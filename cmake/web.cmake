@@ -1,6 +1,7 @@
 # The web build (Emscripten): the program as intro.js + intro.wasm in
 # ${CMAKE_BINARY_DIR}/site, beside the page (web/page) and the two web fonts,
-# which are copied from the installed font packages at build time.
+# which are cut from the installed font packages at build time down to the
+# characters the show draws (web/web_fonts.py, Debian's fonttools).
 set(INTRO_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 add_compile_options(-include ${PROJECT_SOURCE_DIR}/web/bit_cast.h)
 set(INTRO_TAHOMA_FONT /usr/share/wine/fonts/tahoma.ttf CACHE FILEPATH "Tahoma (fonts-wine)")
@@ -30,9 +31,21 @@ function(intro_web_program target)
     -sTOTAL_STACK=8388608)
   set(page ${PROJECT_SOURCE_DIR}/web/page)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${INTRO_SITE_DIR}/fonts
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page}/index.html ${page}/page.js ${INTRO_SITE_DIR}
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${INTRO_TAHOMA_FONT} ${INTRO_SITE_DIR}/fonts/tahoma.ttf
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${INTRO_SYMBOL_FONT} ${INTRO_SITE_DIR}/fonts/symbola.ttf
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page}/index.html ${page}/page.js
+            ${page}/favicon.svg ${INTRO_SITE_DIR}
     VERBATIM)
+  set(fonts ${INTRO_SITE_DIR}/fonts)
+  set(fonts_script ${PROJECT_SOURCE_DIR}/web/web_fonts.py)
+  set(recipes ${PROJECT_SOURCE_DIR}/texgen/recipes.cpp)
+  set(symbol_table ${PROJECT_SOURCE_DIR}/platform/symbol_fallback.h)
+  add_custom_command(
+    OUTPUT ${fonts}/tahoma.woff2 ${fonts}/symbola.woff2 ${fonts}/metrics.json
+    # The full fonts an earlier build copied are no part of the site.
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${fonts}/tahoma.ttf ${fonts}/symbola.ttf
+    COMMAND ${fonts_script} ${INTRO_TAHOMA_FONT} ${INTRO_SYMBOL_FONT} ${recipes} ${symbol_table} ${fonts}
+    DEPENDS ${fonts_script} ${INTRO_TAHOMA_FONT} ${INTRO_SYMBOL_FONT} ${recipes} ${symbol_table}
+    COMMENT "Cutting the web fonts down to the characters the show draws"
+    VERBATIM)
+  add_custom_target(${target}_web_fonts ALL
+    DEPENDS ${fonts}/tahoma.woff2 ${fonts}/symbola.woff2 ${fonts}/metrics.json)
 endfunction()

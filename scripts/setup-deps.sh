@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev
   libsdl2-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   libfreetype-dev libfontconfig-dev fontconfig fonts-wine fonts-dejavu-core fonts-symbola
+  fonttools python3-brotli
   libpng-dev ffmpeg
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   mingw-w64 wine wine64

@@ -11,7 +11,8 @@
 (function () {
   const params = new URLSearchParams(location.search);
   const testClock = parseInt(params.get('test-clock') || '0', 10);
-  const fontFiles = {Tahoma: 'fonts/tahoma.ttf', Symbola: 'fonts/symbola.ttf'};
+  const fontFiles = {Tahoma: 'fonts/tahoma.woff2', Symbola: 'fonts/symbola.woff2'};
+  const fontMetricsFile = 'fonts/metrics.json';
   const stage = document.getElementById('stage');
   const prompt = document.getElementById('prompt');
   const promptNote = document.getElementById('prompt-note');
@@ -49,34 +50,22 @@
     }
   }
 
-  // The text service sizes lines by the Windows metrics of a face: units per
-  // em from 'head', usWinAscent and usWinDescent from 'OS/2'.
-  function readFontMetrics(buffer) {
-    const view = new DataView(buffer);
-    const metrics = {unitsPerEm: 1000, winAscent: 800, winDescent: 200};
-    const tables = view.getUint16(4);
-    for (let i = 0; i < tables; ++i) {
-      const record = 12 + 16 * i;
-      const tag = String.fromCharCode(view.getUint8(record), view.getUint8(record + 1),
-                                      view.getUint8(record + 2), view.getUint8(record + 3));
-      const offset = view.getUint32(record + 8);
-      if (tag === 'head') metrics.unitsPerEm = view.getUint16(offset + 18);
-      if (tag === 'OS/2') {
-        metrics.winAscent = view.getUint16(offset + 74);
-        metrics.winDescent = view.getUint16(offset + 76);
-      }
-    }
-    return metrics;
+  // The web fonts, cut down to the characters the show draws, and the Windows
+  // metrics the text service sizes lines by (units per em from 'head',
+  // usWinAscent and usWinDescent from 'OS/2'), read from the full fonts at
+  // build time: {family: {unitsPerEm, winAscent, winDescent}}.
+  async function fetchFontMetrics() {
+    const response = await fetch(fontMetricsFile);
+    if (!response.ok) throw new Error('cannot load ' + fontMetricsFile);
+    return response.json();
   }
 
   async function loadFont(family, url) {
     const response = await fetch(url);
     if (!response.ok) throw new Error('cannot load ' + url);
-    const buffer = await response.arrayBuffer();
-    const face = new FontFace(family, buffer);
+    const face = new FontFace(family, await response.arrayBuffer());
     await face.load();
     document.fonts.add(face);
-    return readFontMetrics(buffer);
   }
 
   async function compileProgram() {
@@ -90,10 +79,8 @@
 
   async function prepare() {
     const program = compileProgram();
-    const metrics = {};
-    await Promise.all(Object.entries(fontFiles).map(async ([family, url]) => {
-      metrics[family] = await loadFont(family, url);
-    }));
+    const [metrics] = await Promise.all([fetchFontMetrics(),
+      ...Object.entries(fontFiles).map(([family, url]) => loadFont(family, url))]);
     fontMetrics = metrics;
     compiledProgram = await program;
   }
