@@ -12,6 +12,12 @@ bool platformCreateContext();                             // false: exit -1
 void* platformGetGlProc(const char* name);                // null if missing
 void platformShowCursor(bool visible);
 
+// Called between the pieces of long start-up work (the synthesis, on either
+// worker): where the program runs on the system's only thread (the web page)
+// the system's events and drawing run here, and a request to quit ends the
+// process with 0. Elsewhere it does nothing (platform/responsive_none.cpp).
+void platformKeepResponsive();
+
 // Frame loop.
 bool platformPumpMessage();   // handles one pending message; false when none was pending
 bool platformEscapePressed(); // Escape down, or the user asked to quit

@@ -1,19 +1,23 @@
 // Web backend: the page's canvas with a WebGL 2 context (the fixed-function
-// layer of web/ over it), the soundtrack played once by Web Audio with the
-// music clock taken from the audio context's output timestamp, Escape or
-// leaving full screen as the end. Every present hands control back to the
-// browser (the program runs under Asyncify): main-loop frames wait for the
-// next animation frame, loader ticks only for the browser's pending work.
+// layer of web/ over it), the soundtrack played by Web Audio with the music
+// clock taken from the audio context's output timestamp (the wall clock where
+// the browser gives no sound), the viewer's keys from the page. Every present
+// hands control back to the browser (the program runs under Asyncify):
+// main-loop frames wait for the next animation frame, loader ticks and the
+// breaks of the synthesis only for the browser's pending work.
 //
-// Test mode (--test-clock FPS) gives the page the headless backend's virtual
-// clock, one frame period per main-loop frame, and hands chosen frames and
-// the soundtrack's hash to the page; options come from the page's arguments.
+// The page's arguments: --start SECONDS (the address's #t=) begins there as
+// the native viewer does. Test mode (--test-clock FPS) gives the page the
+// headless backend's virtual clock, one frame period per main-loop frame, and
+// hands chosen frames and the soundtrack's hash to the page.
 #include "frame/intro.h"
 #include "frame/intro_state.h"
 #include "platform/platform.h"
 #include "scenes/scenes.h"
+#include "viewer/viewer.h"
 #include "web/fixed_function.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,11 +27,15 @@
 extern "C" {
 void webScreenSize(int32_t* width, int32_t* height);
 int webPrepareCanvas(int32_t width, int32_t height);
+void webDrawableSize(int32_t* width, int32_t* height);
 void webShowCursor(int visible);
 int webQuitRequested();
+int webNextKey();
 void webYield(int toAnimationFrame);
-int webStartAudio(const void* pcm, uint32_t bytes);
+void webStartAudio(const void* pcm, uint32_t bytes);
 int32_t webAudioPosition();
+void webSeekAudio(uint32_t byte);
+void webPauseAudio(int paused);
 void webCapture(const char* name);
 void webKeepCapture(const char* name, double musicTime, double sceneTime, const char* scene);
 void webReport(const char* key, const char* value);
@@ -36,13 +44,12 @@ void webReport(const char* key, const char* value);
 
 namespace {
 
-constexpr uint32_t sampleRate = 44100;
-constexpr uint32_t bytesPerFrame = 4;
 constexpr int maxTimes = 64;
+constexpr double breakEveryMs = 25; // work between two breaks of the synthesis
 
 // The virtual clock of test mode and the frames it hands over.
 struct TestMode {
-    int32_t fps; // 0: real audio clock
+    FrameRate rate{0, 1}; // num 0: the real audio clock
     double at[maxTimes];
     int atCount;
     uint32_t loaderTicks[maxTimes];
@@ -58,13 +65,28 @@ struct PendingFrame {
     const char* scene;
 };
 
+// The virtual clock: the byte playback (re)started from and the main-loop
+// frames shown while playing since then.
+struct VirtualAudio {
+    uint32_t base;
+    int64_t framesSinceBase;
+    bool paused;
+};
+
 TestMode test;
 PendingFrame pending;
+VirtualAudio virtualAudio;
 bool audioStarted;
+bool viewerWanted;
 uint32_t audioBytes;
 int64_t frameIndex;
 int nextAt;
+double lastBreak;
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
+
+bool testClock() {
+    return test.rate.num > 0;
+}
 
 template <typename T> int parseList(const char* text, T* values, int capacity) {
     int n = 0;
@@ -92,7 +114,7 @@ void presentMainLoopFrame() {
     pending.musicTime = intro.musicTime;
     pending.sceneTime = intro.sceneTime;
     pending.scene = sceneRendererName(intro.sceneRenderer);
-    pending.captured = test.fps > 0 && wantsFrame(intro.musicTime);
+    pending.captured = testClock() && wantsFrame(intro.musicTime);
     if (pending.captured) webCapture("pending");
 }
 
@@ -108,6 +130,7 @@ void commitFrame() {
             ++nextAt;
     }
     ++frameIndex;
+    if (!virtualAudio.paused) ++virtualAudio.framesSinceBase;
     char clock[32];
     std::snprintf(clock, sizeof clock, "%lld %.3f", static_cast<long long>(frameIndex),
                   pending.musicTime);
@@ -124,6 +147,13 @@ void presentLoaderFrame() {
     }
 }
 
+// The loader draws into the whole canvas, which follows the page's size.
+void fitLoaderViewport() {
+    int32_t width = 0, height = 0;
+    webDrawableSize(&width, &height);
+    glViewport(0, 0, width, height);
+}
+
 // FNV-1a over the bytes, the hash the native tests record for the soundtrack.
 void reportHash(const void* pcm, uint32_t bytes) {
     uint64_t hash = 1469598103934665603ull;
@@ -135,6 +165,27 @@ void reportHash(const void* pcm, uint32_t bytes) {
     webReport("musBufHash", text);
 }
 
+uint32_t virtualPosition() {
+    const int64_t played = int64_t(virtualAudio.base) +
+                           gridSamples(virtualAudio.framesSinceBase, test.rate) * audioFrameBytes;
+    return uint32_t(std::min<int64_t>(played, audioBytes));
+}
+
+PlatformKey keyFromPage(int code) {
+    switch (code) {
+    case 1:
+        return PlatformKey::pause;
+    case 2:
+        return PlatformKey::back;
+    case 3:
+        return PlatformKey::forward;
+    case 4:
+        return PlatformKey::overlay;
+    default:
+        return PlatformKey::none;
+    }
+}
+
 } // namespace
 
 void platformCommandLine(int argc, char** argv) {
@@ -142,15 +193,21 @@ void platformCommandLine(int argc, char** argv) {
         const char* option = argv[i];
         const char* value = argv[i + 1];
         if (std::strcmp(option, "--test-clock") == 0) {
-            test.fps = std::atoi(value) > 0 ? std::atoi(value) : 30;
+            test.rate.num = std::atoi(value) > 0 ? uint32_t(std::atoi(value)) : 30;
         } else if (std::strcmp(option, "--at") == 0) {
             test.atCount = parseList(value, test.at, maxTimes);
         } else if (std::strcmp(option, "--loader-ticks") == 0) {
             test.loaderTickCount = parseList(value, test.loaderTicks, maxTimes);
         } else if (std::strcmp(option, "--end-after-last") == 0) {
             test.endAfterLast = std::strcmp(value, "0") != 0;
+        } else if (std::strcmp(option, "--start") == 0) {
+            viewer.start = std::clamp(std::strtod(value, nullptr), 0.0, 134.3);
+            viewerWanted = true;
         }
     }
+    // Outside test mode the page always offers the viewer's keys.
+    if (!testClock()) viewerWanted = true;
+    if (testClock()) viewer.seekRate = test.rate;
 }
 
 void platformScreenSize(int32_t* width, int32_t* height) {
@@ -190,6 +247,16 @@ void platformShowCursor(bool visible) {
     webShowCursor(visible ? 1 : 0);
 }
 
+// The synthesis hands control to the browser now and then; Escape there
+// ends the program as it does everywhere during loading.
+void platformKeepResponsive() {
+    const double now = emscripten_get_now();
+    if (now - lastBreak < breakEveryMs) return;
+    webYield(0);
+    lastBreak = emscripten_get_now();
+    if (webQuitRequested()) platformExit(0);
+}
+
 // The browser delivers events while the program yields in platformPresent.
 bool platformPumpMessage() {
     return false;
@@ -202,17 +269,22 @@ bool platformEscapePressed() {
 }
 
 void platformPresent() {
-    if (audioStarted)
+    if (audioStarted) {
         presentMainLoopFrame();
-    else if (test.fps > 0)
-        presentLoaderFrame();
-    webYield(audioStarted ? 1 : 0);
+        webYield(1);
+        return;
+    }
+    if (testClock()) presentLoaderFrame();
+    webYield(0);
+    lastBreak = emscripten_get_now();
+    if (webQuitRequested()) platformExit(0); // Escape while loading
+    fitLoaderViewport();
 }
 
 void platformStartAudio(const void* pcm, uint32_t bytes) {
     audioStarted = true;
     audioBytes = bytes;
-    if (test.fps > 0) {
+    if (testClock()) {
         reportHash(pcm, bytes);
         return;
     }
@@ -222,9 +294,41 @@ void platformStartAudio(const void* pcm, uint32_t bytes) {
 int32_t platformAudioPosition() {
     if (!audioStarted) return 0;
     commitFrame();
-    if (test.fps == 0) return webAudioPosition();
-    const int64_t played = frameIndex * sampleRate / test.fps * bytesPerFrame;
-    return static_cast<int32_t>(played < int64_t(audioBytes) ? played : int64_t(audioBytes));
+    if (testClock()) return int32_t(virtualPosition());
+    return webAudioPosition();
+}
+
+// The canvas is sized by the page: full size, or smaller where the browser
+// draws slowly (the page stretches it over the window).
+void platformRequestWindow(bool, int32_t, int32_t) {}
+
+// Full screen needs a user gesture: the page switches it on its key event.
+void platformSetFullscreen(bool) {}
+
+void platformDrawableSize(int32_t* width, int32_t* height) {
+    webDrawableSize(width, height);
+}
+
+PlatformKey platformNextKey() {
+    return keyFromPage(webNextKey());
+}
+
+void platformSeekAudio(uint32_t byte) {
+    if (testClock()) {
+        virtualAudio.base = byte;
+        virtualAudio.framesSinceBase = 0;
+        return;
+    }
+    webSeekAudio(byte);
+}
+
+void platformPauseAudio(bool paused) {
+    if (testClock()) {
+        if (paused) platformSeekAudio(virtualPosition());
+        virtualAudio.paused = paused;
+        return;
+    }
+    webPauseAudio(paused ? 1 : 0);
 }
 
 void platformExit(int code) {
@@ -234,8 +338,9 @@ void platformExit(int code) {
     webExit(code);
 }
 
-// Process entry: the page passes its test options as the arguments.
+// Process entry: the page passes its options as the arguments.
 int main(int argc, char** argv) {
     platformCommandLine(argc, argv);
+    if (viewerWanted) viewerMain();
     introMain();
 }

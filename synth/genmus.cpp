@@ -1,5 +1,6 @@
 #include "synth/genmus.h"
 #include "platform/memory.h"
+#include "platform/platform.h"
 #include "platform/thread.h"
 #include "synth/fpmath.h"
 #include "synth/song.h"
@@ -71,6 +72,7 @@ void renderInstrument(WorkerState& ws, const SongLayout& song, uint32_t index, L
             decimate(envelopeBuffer(ws), n, ws.params.gain, out);
             ws.sampleTable[number + 1] = out + note.frames;
         }
+        platformKeepResponsive();
     }
 }
 
@@ -97,6 +99,7 @@ void genWorker(int32_t w) {
     for (uint32_t i = 0; i < songLayout.instrumentCount; ++i) {
         renderInstrument(ws, songLayout, i, musLayerPath);
         mixInstrument(ws, songLayout, i);
+        platformKeepResponsive();
     }
     convertChannel(ws);
 }

@@ -3,6 +3,7 @@
 #include "web/glsl_es.h"
 
 #include <GLES3/gl3.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -11,6 +12,7 @@
 extern "C" {
 void emscripten_glEnable(GLenum cap);
 void emscripten_glDisable(GLenum cap);
+void emscripten_glGetIntegerv(GLenum name, GLint* data);
 void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
                              GLsizei height, GLint border, GLenum format, GLenum type,
                              const void* pixels);
@@ -22,7 +24,18 @@ constexpr GLenum textureTarget2D = 0x0DE1; // GL_TEXTURE_2D as a capability
 constexpr GLenum quadsMode = 0x0007;       // GL_QUADS
 constexpr int maxVertices = 1024;          // per glBegin ... glEnd
 constexpr int stackDepth = 32;             // GL's minimum model-view stack
-constexpr int bufferRing = 64;             // vertex buffers used in turn
+constexpr int streamVertices = 16384;      // vertices the stream buffer holds
+constexpr int attribDepth = 4;             // glPushAttrib levels kept
+
+// What glPushAttrib keeps of the groups the viewer's own drawing touches:
+// enables, the bound texture, blending, the current colour, the viewport
+// and the depth test.
+struct SavedAttributes {
+    bool blend, depthTest, scissorTest, texturing;
+    GLint texture, blendSource, blendDestination, depthFunction;
+    GLint viewport[4];
+    float colour[4];
+};
 
 struct Vertex {
     float position[4];
@@ -39,8 +52,8 @@ struct FixedFunction {
     GLint modelViewLocation;
     GLint texturingLocation;
     GLuint vertexArray;
-    GLuint buffers[bufferRing];
-    int nextBuffer;
+    GLuint stream;      // vertex buffer filled draw after draw
+    int streamNext;     // first free vertex in it
     GLuint userProgram; // made current through the entry table; 0: fixed function
     bool texturing;     // GL_TEXTURE_2D enabled
     float colour[4];
@@ -51,6 +64,8 @@ struct FixedFunction {
     Vertex triangles[maxVertices / 4 * 6];
     Matrix stack[stackDepth];
     int top;
+    SavedAttributes attributes[attribDepth];
+    int attributeTop;
 };
 
 FixedFunction ff = {.colour = {1, 1, 1, 1},
@@ -141,25 +156,30 @@ int triangulate() {
     return n;
 }
 
-// Each draw fills the next buffer of a ring allocated once: storage that is
-// allocated anew for every one of thousands of small draws a second piles up
-// in some WebGL implementations until they stall.
+// Each draw appends its vertices to one stream buffer and draws them from
+// where they start, as GL drivers stream immediate mode: the vertex arrays
+// never change, and the buffer's storage is replaced only when it is full.
+// (A buffer or an attribute offset that changes from draw to draw costs the
+// software rasteriser about half a millisecond a draw, a new allocation for
+// every draw piles up in some WebGL implementations.)
 void draw() {
     const int n = triangulate();
     if (n == 0) return;
     glBindVertexArray(ff.vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, ff.buffers[ff.nextBuffer]);
-    ff.nextBuffer = (ff.nextBuffer + 1) % bufferRing;
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(n * sizeof(Vertex)), ff.triangles);
-    attribute(attributeVertex, offsetof(Vertex, position));
-    attribute(attributeTexCoord, offsetof(Vertex, texCoord));
-    attribute(attributeColour, offsetof(Vertex, colour));
+    glBindBuffer(GL_ARRAY_BUFFER, ff.stream);
+    if (ff.streamNext + n > streamVertices) {
+        glBufferData(GL_ARRAY_BUFFER, streamVertices * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
+        ff.streamNext = 0;
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(ff.streamNext * sizeof(Vertex)),
+                    static_cast<GLsizeiptr>(n * sizeof(Vertex)), ff.triangles);
     if (ff.userProgram == 0) {
         glUseProgram(ff.program);
         glUniformMatrix4fv(ff.modelViewLocation, 1, GL_FALSE, current().m);
         glUniform1i(ff.texturingLocation, ff.texturing ? 1 : 0);
     }
-    glDrawArrays(GL_TRIANGLES, 0, n);
+    glDrawArrays(GL_TRIANGLES, ff.streamNext, n);
+    ff.streamNext += n;
 }
 
 // --- the GL 2.0 entry points that differ from WebGL's ---
@@ -246,11 +266,13 @@ bool startFixedFunction() {
     glUniform1i(glGetUniformLocation(ff.program, "ffTexture"), 0);
     glUseProgram(0);
     glGenVertexArrays(1, &ff.vertexArray);
-    glGenBuffers(bufferRing, ff.buffers);
-    for (GLuint buffer : ff.buffers) {
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glBufferData(GL_ARRAY_BUFFER, sizeof ff.triangles, nullptr, GL_DYNAMIC_DRAW);
-    }
+    glGenBuffers(1, &ff.stream);
+    glBindVertexArray(ff.vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, ff.stream);
+    glBufferData(GL_ARRAY_BUFFER, streamVertices * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
+    attribute(attributeVertex, offsetof(Vertex, position));
+    attribute(attributeTexCoord, offsetof(Vertex, texCoord));
+    attribute(attributeColour, offsetof(Vertex, colour));
     return true;
 }
 
@@ -297,11 +319,52 @@ void glEnd() {
     ff.count = 0;
 }
 
-void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
+void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
     ff.colour[0] = red;
     ff.colour[1] = green;
     ff.colour[2] = blue;
-    ff.colour[3] = 1;
+    ff.colour[3] = alpha;
+}
+
+void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
+    glColor4f(red, green, blue, 1);
+}
+
+// The program made current through the entry table, not the layer's own.
+void glGetIntegerv(GLenum name, GLint* data) {
+    if (name == GL_CURRENT_PROGRAM)
+        *data = static_cast<GLint>(ff.userProgram);
+    else
+        emscripten_glGetIntegerv(name, data);
+}
+
+void glPushAttrib(GLbitfield) {
+    if (ff.attributeTop >= attribDepth) return;
+    SavedAttributes& a = ff.attributes[ff.attributeTop++];
+    a.blend = glIsEnabled(GL_BLEND);
+    a.depthTest = glIsEnabled(GL_DEPTH_TEST);
+    a.scissorTest = glIsEnabled(GL_SCISSOR_TEST);
+    a.texturing = ff.texturing;
+    emscripten_glGetIntegerv(GL_TEXTURE_BINDING_2D, &a.texture);
+    emscripten_glGetIntegerv(GL_BLEND_SRC_RGB, &a.blendSource);
+    emscripten_glGetIntegerv(GL_BLEND_DST_RGB, &a.blendDestination);
+    emscripten_glGetIntegerv(GL_DEPTH_FUNC, &a.depthFunction);
+    emscripten_glGetIntegerv(GL_VIEWPORT, a.viewport);
+    std::copy(ff.colour, ff.colour + 4, a.colour);
+}
+
+void glPopAttrib() {
+    if (ff.attributeTop == 0) return;
+    const SavedAttributes& a = ff.attributes[--ff.attributeTop];
+    (a.blend ? emscripten_glEnable : emscripten_glDisable)(GL_BLEND);
+    (a.depthTest ? emscripten_glEnable : emscripten_glDisable)(GL_DEPTH_TEST);
+    (a.scissorTest ? emscripten_glEnable : emscripten_glDisable)(GL_SCISSOR_TEST);
+    ff.texturing = a.texturing;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(a.texture));
+    glBlendFunc(static_cast<GLenum>(a.blendSource), static_cast<GLenum>(a.blendDestination));
+    glDepthFunc(static_cast<GLenum>(a.depthFunction));
+    glViewport(a.viewport[0], a.viewport[1], a.viewport[2], a.viewport[3]);
+    std::copy(a.colour, a.colour + 4, ff.colour);
 }
 
 void glTexCoord2f(GLfloat s, GLfloat t) {

@@ -22,6 +22,37 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
+  // The drawing buffer follows the canvas's size on the page in device
+  // pixels, at most maxPixels, times the page's scale (below 1 where the
+  // browser draws slowly; the page stretches the canvas). Test mode keeps
+  // the size it asked for.
+  webDrawableSize: function (width, height) {
+    const canvas = Module.canvas;
+    let w = canvas ? canvas.width : 0;
+    let h = canvas ? canvas.height : 0;
+    if (canvas && !Module.introTestClock) {
+      const maxPixels = 2560 * 1440;
+      const ratio = window.devicePixelRatio || 1;
+      let cssW = canvas.clientWidth * ratio;
+      let cssH = canvas.clientHeight * ratio;
+      const over = Math.sqrt(Math.max(1, cssW * cssH / maxPixels));
+      const scale = (Module.introScale || 1) / over;
+      w = Math.max(1, Math.round(cssW * scale));
+      h = Math.max(1, Math.round(cssH * scale));
+      if (canvas.width !== w) canvas.width = w;
+      if (canvas.height !== h) canvas.height = h;
+    }
+    HEAP32[width >> 2] = w;
+    HEAP32[height >> 2] = h;
+  },
+
+  // The next viewer key the page queued: 1 pause, 2 back, 3 forward,
+  // 4 overlay; 0 when none is left.
+  webNextKey: function () {
+    const keys = Module.introKeys;
+    return keys && keys.length ? keys.shift() : 0;
+  },
+
   webShowCursor: function (visible) {
     if (Module.canvas) Module.canvas.style.cursor = visible ? '' : 'none';
   },
@@ -33,12 +64,14 @@ mergeInto(LibraryManager.library, {
   // Hands control to the browser: until the next animation frame, or only
   // until the browser has run its pending work (a message to ourselves is not
   // throttled the way nested timeouts are).
+  webYield__deps: ['$introPace'],
   webYield: function (toAnimationFrame) {
     const hooks = Module.introHooks || {};
     if (toAnimationFrame && !Module.introFirstFrameSeen) {
       Module.introFirstFrameSeen = true;
       if (hooks.report) hooks.report('firstFrame', String(performance.now()));
     }
+    if (toAnimationFrame && !Module.introTestClock) introPace.frame();
     return Asyncify.handleSleep(function (wakeUp) {
       if (toAnimationFrame) {
         requestAnimationFrame(function () { wakeUp(); });
@@ -57,45 +90,156 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  // The 16-bit stereo buffer into an AudioBuffer, played once from now.
-  webStartAudio: function (pcm, bytes) {
-    const context = Module.audioContext;
-    if (!context || context.state === 'closed') return 0;
-    const frames = bytes >>> 2;
-    const buffer = context.createBuffer(2, frames, 44100);
-    const left = buffer.getChannelData(0);
-    const right = buffer.getChannelData(1);
-    const samples = HEAP16.subarray(pcm >> 1, (pcm >> 1) + 2 * frames);
-    for (let i = 0, j = 0; i < frames; ++i, j += 2) {
-      left[i] = samples[j] / 32768;
-      right[i] = samples[j + 1] / 32768;
-    }
-    const source = context.createBufferSource();
-    source.buffer = buffer;
-    source.connect(context.destination);
-    const start = context.currentTime;
-    source.start(start);
-    Module.introAudio = {context: context, source: source, start: start, bytes: bytes, last: 0};
-    return 1;
+  // The soundtrack: an AudioBuffer played from a byte on, or, where the
+  // browser gives no sound (no Web Audio, a context that does not run, an
+  // output that never moves), the wall clock from that byte on. The page is
+  // told once when the show is silent.
+  $introAudio__deps: ['$introPage'],
+  $introAudio: {
+    playFrom: function (audio, byte) {
+      audio.base = byte;
+      audio.last = byte;
+      audio.startWall = performance.now();
+      audio.lastMove = audio.startWall;
+      if (audio.source) {
+        try { audio.source.stop(); } catch (e) {}
+        audio.source = null;
+      }
+      if (audio.silent || audio.paused) return;
+      const source = audio.context.createBufferSource();
+      source.buffer = audio.buffer;
+      source.connect(audio.context.destination);
+      audio.startContext = audio.context.currentTime;
+      audio.lastContext = audio.startContext;
+      source.start(audio.startContext, byte / 4 / 44100);
+      audio.source = source;
+    },
+    goSilent: function (audio, why) {
+      const byte = introAudio.heard(audio);
+      audio.silent = true;
+      introAudio.playFrom(audio, byte);
+      introPage.status('silent', why);
+    },
+    // The context time of the frame the output device plays (latency
+    // included), carried on by the time since the browser took that stamp.
+    contextTime: function (context) {
+      let time = context.currentTime - (context.outputLatency || context.baseLatency || 0);
+      const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+      if (stamp && stamp.performanceTime > 0) {
+        time = stamp.contextTime + Math.max(0, performance.now() - stamp.performanceTime) / 1000;
+      }
+      return Math.min(time, context.currentTime);
+    },
+    // Bytes heard so far: never past the buffer, never backwards.
+    heard: function (audio) {
+      let seconds = 0;
+      if (audio.paused) {
+        seconds = 0;
+      } else if (audio.silent) {
+        seconds = (performance.now() - audio.startWall) / 1000;
+      } else {
+        seconds = Math.max(0, introAudio.contextTime(audio.context) - audio.startContext);
+      }
+      const bytes = Math.min(audio.base + Math.floor(seconds * 44100) * 4, audio.bytes);
+      audio.last = Math.max(audio.last, bytes);
+      return audio.last;
+    },
+    // An output that has not moved for a second and a half plays nothing.
+    watch: function (audio) {
+      if (audio.silent || audio.paused) return;
+      const now = performance.now();
+      if (audio.context.currentTime !== audio.lastContext) {
+        audio.lastContext = audio.context.currentTime;
+        audio.lastMove = now;
+      } else if (now - audio.lastMove > 1500) {
+        introAudio.goSilent(audio, 'no-output');
+      }
+    },
   },
 
-  // Bytes heard so far: the context time of the frame the output device is
-  // playing (latency included), carried on by the time since the browser
-  // took that stamp; never past what was rendered, never backwards.
+  // Where frames keep taking longer than slowFrameMs, the drawing buffer is
+  // halved in each direction (down to a quarter) and the page says so.
+  $introPace__deps: ['$introPage'],
+  $introPace: {
+    slowFrameMs: 90,
+    last: 0,
+    slow: 0,
+    frame: function () {
+      const now = performance.now();
+      const interval = introPace.last ? now - introPace.last : 0;
+      introPace.last = now;
+      const scale = Module.introScale || 1;
+      if (interval > introPace.slowFrameMs) {
+        introPace.slow += 1;
+      } else if (introPace.slow > 0) {
+        introPace.slow -= 1;
+      }
+      if (introPace.slow < 8 || scale <= 0.25) return;
+      introPace.slow = 0;
+      Module.introScale = scale / 2;
+      introPage.status('scaled', String(Module.introScale));
+    },
+  },
+
+  // Messages for the page's one status line.
+  $introPage: {
+    status: function (kind, detail) {
+      const hooks = Module.introHooks || {};
+      if (hooks.status) hooks.status(kind, detail);
+    },
+  },
+
+  webStartAudio__deps: ['$introAudio', '$introPage'],
+  webStartAudio: function (pcm, bytes) {
+    const context = Module.audioContext;
+    const audio = {context: context, buffer: null, source: null, bytes: bytes, base: 0, last: 0,
+                   silent: true, paused: false, startWall: 0, startContext: 0,
+                   lastContext: 0, lastMove: 0};
+    Module.introAudio = audio;
+    if (context && context.state === 'running') {
+      const frames = bytes >>> 2;
+      const buffer = context.createBuffer(2, frames, 44100);
+      const left = buffer.getChannelData(0);
+      const right = buffer.getChannelData(1);
+      const samples = HEAP16.subarray(pcm >> 1, (pcm >> 1) + 2 * frames);
+      for (let i = 0, j = 0; i < frames; ++i, j += 2) {
+        left[i] = samples[j] / 32768;
+        right[i] = samples[j + 1] / 32768;
+      }
+      audio.buffer = buffer;
+      audio.silent = false;
+    } else {
+      introPage.status('silent', context ? 'blocked' : 'no-web-audio');
+    }
+    introAudio.playFrom(audio, Module.introStartByte || 0);
+  },
+
+  webAudioPosition__deps: ['$introAudio'],
   webAudioPosition: function () {
     const audio = Module.introAudio;
-    if (!audio) return -1;
-    const context = audio.context;
-    let time = context.currentTime - (context.outputLatency || context.baseLatency || 0);
-    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
-    if (stamp && stamp.performanceTime > 0) {
-      time = stamp.contextTime + Math.max(0, performance.now() - stamp.performanceTime) / 1000;
+    if (!audio) return 0;
+    introAudio.watch(audio);
+    return introAudio.heard(audio);
+  },
+
+  // Before the sound starts the byte is kept for its start.
+  webSeekAudio__deps: ['$introAudio'],
+  webSeekAudio: function (byte) {
+    const audio = Module.introAudio;
+    if (!audio) {
+      Module.introStartByte = byte;
+      return;
     }
-    time = Math.min(time, context.currentTime);
-    const frames = Math.floor(Math.max(0, time - audio.start) * 44100);
-    const bytes = Math.max(audio.last, Math.min(frames * 4, audio.bytes));
-    audio.last = bytes;
-    return bytes;
+    introAudio.playFrom(audio, byte);
+  },
+
+  webPauseAudio__deps: ['$introAudio'],
+  webPauseAudio: function (paused) {
+    const audio = Module.introAudio;
+    if (!audio || audio.paused === !!paused) return;
+    const byte = introAudio.heard(audio);
+    audio.paused = !!paused;
+    introAudio.playFrom(audio, byte);
   },
 
   // One line, black on white, into a 1024 x 1024 canvas of 32-bit pixels

@@ -1,8 +1,13 @@
-// The page around the program. It shows one "click to start" prompt; the click
+// The page around the program. It shows one prompt; a click, Enter or Space
 // enters full screen and switches the sound on (both need a user gesture),
 // then a fresh instance of the program runs on a fresh canvas filling the
-// screen. Escape or leaving full screen ends the show and the prompt comes
-// back. Without WebGL 2 the page says so instead of showing the prompt.
+// window. While it plays: Space pauses, Left and Right go back and forward
+// 3.2 s, I shows the music time, scene and frame rate, F switches full
+// screen; Escape or leaving full screen (other than by F) ends the show and
+// the prompt comes back, also while loading. #t=SECONDS in the address starts
+// the show at that music time. Without sound the show plays silently on the
+// wall clock, and one line says so. Without WebGL 2 the page says so instead
+// of showing the prompt.
 //
 // Test mode (?test-clock=FPS&size=WxH&at=T1,T2&loader-ticks=N,M&end-after-last=1)
 // runs on the headless program's virtual clock at a fixed size, without full
@@ -17,6 +22,19 @@
   const prompt = document.getElementById('prompt');
   const promptNote = document.getElementById('prompt-note');
   const message = document.getElementById('message');
+  const status = document.createElement('div');
+  status.id = 'status';
+  status.hidden = true;
+  status.style.cssText = 'position: fixed; left: 0.6em; bottom: 0.4em; font-size: 14px; ' +
+    'color: #aaa; text-shadow: 0 0 3px #000; pointer-events: none;';
+  document.body.appendChild(status);
+  const statusLines = {
+    silent: 'No sound in this browser: the show plays silently.',
+    scaled: 'This browser draws slowly: the show is drawn at {percent} % of the window\'s size.',
+  };
+  // Keys the program reads between frames (web/library_web.js's webNextKey).
+  const viewerKeys = {' ': 1, 'ArrowLeft': 2, 'ArrowRight': 3, 'i': 4, 'I': 4};
+  const showEnd = 134.4;
 
   const results = {state: 'loading', frames: [], reports: {}, stderr: [], exitCode: null};
   window.introResults = results;
@@ -25,7 +43,19 @@
   let fontMetrics = null;
   let running = null;
 
+  function showStatus(kind, detail) {
+    const text = statusLines[kind];
+    if (!text) return;
+    const percent = Math.round(Number(detail) * 100);
+    status.textContent = text.replace('{percent}', String(percent));
+    status.hidden = false;
+    results.status = {kind: kind, detail: detail, text: status.textContent};
+    clearTimeout(showStatus.timer);
+    showStatus.timer = setTimeout(() => { status.hidden = true; }, 10000);
+  }
+
   function showPrompt(note) {
+    status.hidden = true;
     message.hidden = true;
     promptNote.textContent = note;
     prompt.hidden = false;
@@ -101,9 +131,19 @@
             height: Math.round(stage.clientHeight * ratio)};
   }
 
+  // #t=SECONDS: the music time the show starts at, as the native --start.
+  function startTime() {
+    const match = /(?:^#|&)t=([0-9]+(?:\.[0-9]*)?)/.exec(location.hash);
+    const seconds = match ? Number(match[1]) : 0;
+    return seconds > 0 && seconds < showEnd ? seconds : 0;
+  }
+
   function programArguments() {
-    if (testClock <= 0) return [];
-    const args = ['--test-clock', String(testClock)];
+    const args = [];
+    const start = startTime();
+    if (start > 0) args.push('--start', String(start));
+    if (testClock <= 0) return args;
+    args.push('--test-clock', String(testClock));
     for (const name of ['at', 'loader-ticks', 'end-after-last']) {
       if (params.has(name)) args.push('--' + name, params.get(name));
     }
@@ -168,10 +208,13 @@
       introScreen: size,
       introFonts: fontMetrics,
       introTestClock: testClock,
+      introScale: Number(params.get('scale')) > 0 ? Math.min(1, Number(params.get('scale'))) : 1,
+      introKeys: [],
       audioContext: show.audio,
       introHooks: {
         capture: keepFrame,
         report: (key, value) => { results.reports[key] = value; },
+        status: showStatus,
         exit: (code) => finish(show, code),
       },
       print: (text) => console.log(text),
@@ -187,7 +230,40 @@
     };
     results.state = 'running';
     results.startTime = show.clickTime;
+    if (show.quitEarly) show.module.introQuit = true;
+    if (results.audio === 'silent') showStatus('silent', 'blocked');
     createIntro(show.module);
+  }
+
+  // Settles either way: outside a user gesture, or where the browser refuses
+  // full screen, the show plays in the window.
+  function requestFullscreen(wanted) {
+    const root = document.documentElement;
+    if (!wanted || !root.requestFullscreen || document.fullscreenElement) {
+      return Promise.resolve();
+    }
+    try {
+      return root.requestFullscreen().catch(() => {});
+    } catch (error) {
+      return Promise.resolve();
+    }
+  }
+
+  function toggleFullscreen(show) {
+    if (document.fullscreenElement) {
+      show.leavingByKey = true;
+      document.exitFullscreen().catch(() => {});
+    } else {
+      requestFullscreen(true).then(() => { show.fullscreen = !!document.fullscreenElement; });
+    }
+  }
+
+  function quit(show) {
+    if (show.module) {
+      show.module.introQuit = true;
+    } else {
+      show.quitEarly = true;
+    }
   }
 
   // Everything that needs the click's user gesture happens before the first await.
@@ -202,37 +278,57 @@
       audio = null;
     }
     const resumed = audio ? audio.resume() : Promise.reject(new Error('no Web Audio'));
-    const fullscreen = testClock > 0 || !document.documentElement.requestFullscreen
-      ? Promise.resolve()
-      : document.documentElement.requestFullscreen();
+    const fullscreen = requestFullscreen(testClock <= 0);
     const soundOn = await Promise.race([
       resumed.then(() => audio.state === 'running', () => false),
       delay(2000).then(() => false),
     ]);
-    if (testClock > 0) {
-      if (audio) audio.close();
-    } else if (!soundOn) {
-      running = null;
-      if (audio) audio.close();
-      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-      results.state = 'blocked';
-      showPrompt('The browser kept the sound off, so the show did not start. Click to try again.');
-      return;
-    } else {
+    // Without sound the program plays on the wall clock and says so.
+    if (testClock <= 0 && soundOn) {
       show.audio = audio;
+    } else if (audio) {
+      audio.close().catch(() => {});
     }
-    await fullscreen.catch(() => {});
+    if (testClock <= 0 && !soundOn) results.audio = 'silent';
+    await fullscreen;
     show.fullscreen = !!document.fullscreenElement;
     await nextFrame();
     launch(show);
   }
 
-  document.addEventListener('keydown', (event) => {
-    if (event.key === 'Escape' && running && running.module) running.module.introQuit = true;
-  });
+  function onKey(event) {
+    if (event.ctrlKey || event.altKey || event.metaKey) return;
+    if (!running) {
+      if (!prompt.hidden && (event.key === 'Enter' || event.key === ' ')) {
+        event.preventDefault();
+        start();
+      }
+      return;
+    }
+    if (event.key === 'Escape') {
+      quit(running);
+    } else if (event.key === 'f' || event.key === 'F') {
+      if (!event.repeat && testClock <= 0) toggleFullscreen(running);
+    } else if (event.key in viewerKeys && running.module) {
+      // Held Left and Right repeat; the others act once per press.
+      if (event.repeat && event.key !== 'ArrowLeft' && event.key !== 'ArrowRight') return;
+      running.module.introKeys.push(viewerKeys[event.key]);
+    } else {
+      return;
+    }
+    event.preventDefault();
+  }
+
+  document.addEventListener('keydown', onKey);
   document.addEventListener('fullscreenchange', () => {
-    if (!document.fullscreenElement && running && running.fullscreen && running.module) {
-      running.module.introQuit = true;
+    const show = running;
+    if (!show) return;
+    if (document.fullscreenElement) return;
+    if (show.leavingByKey) {
+      show.leavingByKey = false;
+      show.fullscreen = false;
+    } else if (show.fullscreen) {
+      quit(show);
     }
   });
   prompt.addEventListener('click', start);
