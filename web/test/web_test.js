@@ -5,10 +5,9 @@
 // native) into OUT_DIR, and ends with "N passed, N failed".
 'use strict';
 const {chromium} = require('playwright-core');
-const {spawnSync} = require('child_process');
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
+const {check, summary, serve, testUrl, nativeFrames, writeDataUrl, compare} = require('./common');
 
 const [siteDir, introHeadless, framediff, outDir] = process.argv.slice(2);
 if (!outDir) {
@@ -52,7 +51,7 @@ const scenes = [
 // Every frame compared, in music time order.
 const shots = scenes.flatMap((scene) => scene.at.map((at) => ({scene, at})))
   .sort((a, b) => a.at - b.at);
-const times = shots.map((shot) => shot.at).join(',');
+const testMode = {fps, size, at: shots.map((shot) => shot.at), loaderTicks};
 // WebGL runs on Mesa's llvmpipe through ANGLE's GL backend (EGL, no display
 // needed): the native frames come from the same rasteriser. Chromium's own
 // software renderer, which --disable-gpu selects, is no choice here: its
@@ -62,39 +61,14 @@ const launchFlags = ['--headless', '--no-sandbox', '--disable-quic', '--no-first
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
   '--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist'];
 
-let passed = 0;
-let failed = 0;
-function check(name, ok, details) {
-  console.log(`${ok ? 'PASS' : 'FAIL'} ${name}${details ? ': ' + details : ''}`);
-  if (ok) ++passed; else ++failed;
-}
-
-const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.ttf': 'font/ttf'};
-function serve(root) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(root, path.normalize(name).replace(/^(\.\.[/\\])+/, ''));
-    fs.readFile(file, (error, data) => {
-      if (error) {
-        response.writeHead(404);
-        response.end();
-        return;
-      }
-      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
-      response.end(data);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-async function withPage(extraFlags, url, body, initScript) {
+async function withPage(extraFlags, url, body, initScript, watch) {
   const browser = await chromium.launch({executablePath: '/usr/bin/chromium',
     args: [...launchFlags, ...extraFlags]});
   try {
     const page = await browser.newPage({viewport: {width: 640, height: 400}});
     if (initScript) await page.addInitScript(initScript);
     page.on('pageerror', (error) => console.log('page error:', error.message));
+    if (watch) watch(page);
     await page.goto(url);
     await page.waitForFunction(() => window.introResults.state !== 'loading', null,
       {timeout: 60000});
@@ -104,26 +78,37 @@ async function withPage(extraFlags, url, body, initScript) {
   }
 }
 
-function nativeFrames(dir) {
-  const lastAt = shots[shots.length - 1].at;
-  const result = spawnSync(introHeadless, ['--size', size, '--fps', String(fps), '--png', dir,
-    '--at', times, '--loader-ticks', loaderTicks.join(','),
-    '--escape-frame', String(lastAt * fps + 1)], {stdio: 'ignore', timeout: 300000});
-  check('native reference frames', result.status === 0, `exit ${result.status}`);
-  const frames = fs.readdirSync(dir).filter((f) => f.startsWith('frame-')).sort();
-  return frames;
-}
-
-function writeDataUrl(file, url) {
-  fs.writeFileSync(file, Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'));
-}
-
-function compare(name, web, native, maxMad, minPsnr) {
-  const result = spawnSync(framediff, [web, native, '--max-mad', String(maxMad),
-    '--min-psnr', String(minPsnr)], {encoding: 'utf8'});
-  const figures = (result.stdout || result.stderr || '').trim();
-  check(`${name} matches the native frame`, result.status === 0,
-    `${figures} (bounds: mad <= ${maxMad}, psnr >= ${minPsnr})`);
+// What a visitor downloads until the prompt shows (the page, the program, the
+// fonts cut down at build time, the icon), and a load without console errors
+// or failed requests.
+const maxDownload = 400 * 1024;
+async function downloadRun(baseUrl) {
+  const bodies = [];
+  const problems = [];
+  const watch = (page) => {
+    page.on('response', (response) => {
+      if (response.status() >= 400) problems.push(`${response.status()} ${response.url()}`);
+      bodies.push(response.body().then((body) => ({url: response.url(), bytes: body.length}),
+        () => ({url: response.url(), bytes: 0})));
+    });
+    page.on('requestfailed', (request) => problems.push(`failed ${request.url()}`));
+    page.on('console', (message) => {
+      if (message.type() === 'error') problems.push(`console: ${message.text()}`);
+    });
+    page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
+  };
+  await withPage([], `${baseUrl}/index.html`, async (page) => {
+    await page.waitForSelector('#prompt', {state: 'visible', timeout: 60000});
+    await page.waitForLoadState('networkidle');
+  }, null, watch);
+  const loaded = await Promise.all(bodies);
+  const total = loaded.reduce((sum, file) => sum + file.bytes, 0);
+  const files = loaded.map((file) => `${new URL(file.url).pathname} ${file.bytes}`).join(', ');
+  check('the page downloads at most 400 KB until the prompt shows', total <= maxDownload,
+    `${total} bytes: ${files}`);
+  const icon = loaded.some((file) => /\/favicon\.\w+$/.test(file.url));
+  check('the page loads with its icon, no console errors and no failed requests',
+    icon && problems.length === 0, problems.join('; ') || (icon ? '' : 'no icon loaded'));
 }
 
 // The show as a viewer sees it: sound on, the music clock from the audio
@@ -160,9 +145,7 @@ async function realClockRun(baseUrl) {
 }
 
 async function mainRun(baseUrl) {
-  const url = `${baseUrl}/index.html?test-clock=${fps}&size=${size}&at=${times}` +
-    `&loader-ticks=${loaderTicks.join(',')}&end-after-last=1`;
-  return withPage([], url, async (page) => {
+  return withPage([], testUrl(baseUrl, testMode), async (page) => {
     const renderer = await page.evaluate(() => {
       const gl = document.createElement('canvas').getContext('webgl2');
       const info = gl && gl.getExtension('WEBGL_debug_renderer_info');
@@ -228,9 +211,10 @@ async function main() {
           canvases === 0, `state ${state}, prompt visible ${promptVisible}`);
       }, blockedAudio);
 
+    await downloadRun(baseUrl);
     await realClockRun(baseUrl);
 
-    const native = nativeFrames(nativeDir);
+    const native = nativeFrames(introHeadless, nativeDir, testMode);
     const results = await mainRun(baseUrl);
     check('the program ends normally', results.exitCode === 0, `exit ${results.exitCode}`);
     check('MusBuf hash computed in the browser', results.reports.musBufHash === musBufHash,
@@ -245,8 +229,8 @@ async function main() {
       if (!frame) continue;
       const file = path.join(webDir, name + '.png');
       writeDataUrl(file, frame.png);
-      compare(`loader bar at tick ${tick}`, file, path.join(nativeDir, name + '.png'), exact.maxMad,
-        exact.minPsnr);
+      compare(framediff, `loader bar at tick ${tick}`, file, path.join(nativeDir, name + '.png'),
+        exact.maxMad, exact.minPsnr);
     }
     const webFrames = results.frames.filter((f) => f.name.startsWith('frame-'));
     shots.forEach(({scene, at}, i) => {
@@ -260,15 +244,14 @@ async function main() {
       writeDataUrl(file, frame.png);
       const nativeFile = path.join(nativeDir, `${scene.name}-${native[i]}`);
       fs.renameSync(path.join(nativeDir, native[i]), nativeFile);
-      compare(label, file, nativeFile, scene.maxMad, scene.minPsnr);
+      compare(framediff, label, file, nativeFile, scene.maxMad, scene.minPsnr);
     });
   } catch (error) {
     check('the browser run', false, error.message);
   } finally {
     server.close();
   }
-  console.log(`${passed} passed, ${failed} failed`);
-  process.exit(failed ? 1 : 0);
+  process.exit(summary());
 }
 
 main();
