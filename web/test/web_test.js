@@ -8,6 +8,7 @@ const {chromium} = require('playwright-core');
 const fs = require('fs');
 const path = require('path');
 const {check, summary, serve, testUrl, nativeFrames, writeDataUrl, compare} = require('./common');
+const {visitorRuns} = require('./visitor_test');
 
 const [siteDir, introHeadless, framediff, outDir] = process.argv.slice(2);
 if (!outDir) {
@@ -111,39 +112,6 @@ async function downloadRun(baseUrl) {
     icon && problems.length === 0, problems.join('; ') || (icon ? '' : 'no icon loaded'));
 }
 
-// The show as a viewer sees it: sound on, the music clock from the audio
-// context. The music time moves on with the wall clock and never back, and
-// Escape ends the show and brings the prompt back.
-async function realClockRun(baseUrl) {
-  await withPage([], `${baseUrl}/index.html`, async (page) => {
-    await page.click('#prompt');
-    await page.waitForFunction(() => window.introResults.reports.clock, null, {timeout: 120000});
-    const samples = [];
-    for (let i = 0; i < 8; ++i) {
-      const [wall, clock] = await page.evaluate(() =>
-        [performance.now() / 1000, window.introResults.reports.clock]);
-      samples.push({wall, music: Number(clock.split(' ')[1])});
-      await new Promise((resolve) => setTimeout(resolve, 500));
-    }
-    const first = samples[0];
-    const last = samples[samples.length - 1];
-    const forward = samples.every((s, i) => i === 0 || s.music >= samples[i - 1].music);
-    const drift = (last.music - first.music) - (last.wall - first.wall);
-    check('the music clock follows the audio context', forward && Math.abs(drift) < 0.5,
-      `music ${first.music.toFixed(3)} to ${last.music.toFixed(3)} s in ` +
-      `${(last.wall - first.wall).toFixed(3)} s of wall time, never back: ${forward}`);
-    await page.keyboard.press('Escape');
-    await page.waitForFunction(() => window.introResults.state !== 'running', null,
-      {timeout: 20000});
-    const state = await page.evaluate(() => [window.introResults.state,
-      window.introResults.exitCode]);
-    const promptVisible = await page.isVisible('#prompt');
-    check('Escape ends the show and the prompt comes back',
-      state[0] === 'ended' && state[1] === 0 && promptVisible,
-      `state ${state[0]}, exit ${state[1]}, prompt visible ${promptVisible}`);
-  });
-}
-
 async function mainRun(baseUrl) {
   return withPage([], testUrl(baseUrl, testMode), async (page) => {
     const renderer = await page.evaluate(() => {
@@ -193,26 +161,8 @@ async function main() {
         /needs WebGL 2/.test(text) && promptHidden, `${state}: ${text}`);
     });
 
-    // A browser that keeps the audio context suspended (autoplay rules): its
-    // resume() never settles. Headless chromium lets every context run, so
-    // the page sees such an AudioContext.
-    const blockedAudio = () => {
-      AudioContext.prototype.resume = () => new Promise(() => {});
-      Object.defineProperty(AudioContext.prototype, 'state', {get: () => 'suspended'});
-    };
-    await withPage([], `${baseUrl}/index.html`, async (page) => {
-        await page.click('#prompt');
-        await page.waitForFunction(() => window.introResults.state !== 'ready', null,
-          {timeout: 20000});
-        const state = await page.evaluate(() => window.introResults.state);
-        const promptVisible = await page.isVisible('#prompt');
-        const canvases = await page.$$eval('#stage canvas', (list) => list.length);
-        check('blocked sound keeps the prompt', state === 'blocked' && promptVisible &&
-          canvases === 0, `state ${state}, prompt visible ${promptVisible}`);
-      }, blockedAudio);
-
     await downloadRun(baseUrl);
-    await realClockRun(baseUrl);
+    await visitorRuns(withPage, baseUrl, {introHeadless, framediff, outDir});
 
     const native = nativeFrames(introHeadless, nativeDir, testMode);
     const results = await mainRun(baseUrl);
