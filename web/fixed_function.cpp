@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 // The WebGL calls behind the GL 1.1 names this file defines itself.
@@ -52,10 +53,13 @@ struct FixedFunction {
     GLint modelViewLocation;
     GLint texturingLocation;
     GLuint vertexArray;
-    GLuint stream;      // vertex buffer filled draw after draw
-    int streamNext;     // first free vertex in it
-    GLuint userProgram; // made current through the entry table; 0: fixed function
-    bool texturing;     // GL_TEXTURE_2D enabled
+    GLuint stream;            // vertex buffer filled draw after draw
+    int streamNext;           // first free vertex in it
+    GLuint currentProgram;    // the program current in WebGL
+    Matrix uploadedModelView; // the own program's uniforms as last set
+    int uploadedTexturing;    // -1: not set yet
+    GLuint userProgram;       // made current through the entry table; 0: fixed function
+    bool texturing;           // GL_TEXTURE_2D enabled
     float colour[4];
     float texCoord[2];
     GLenum primitive;
@@ -68,7 +72,8 @@ struct FixedFunction {
     int attributeTop;
 };
 
-FixedFunction ff = {.colour = {1, 1, 1, 1},
+FixedFunction ff = {.uploadedTexturing = -1,
+                    .colour = {1, 1, 1, 1},
                     .stack = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}}};
 
 const char fixedVertexSource[] = R"glsl(#version 300 es
@@ -156,28 +161,41 @@ int triangulate() {
     return n;
 }
 
+// The layer's own program with this draw's matrix and texturing. Only what
+// changed goes to WebGL: every call there is a trip to the GPU process.
+void useFixedProgram() {
+    if (ff.currentProgram != ff.program) {
+        glUseProgram(ff.program);
+        ff.currentProgram = ff.program;
+    }
+    if (std::memcmp(&ff.uploadedModelView, &current(), sizeof(Matrix)) != 0) {
+        glUniformMatrix4fv(ff.modelViewLocation, 1, GL_FALSE, current().m);
+        ff.uploadedModelView = current();
+    }
+    const int texturing = ff.texturing ? 1 : 0;
+    if (ff.uploadedTexturing != texturing) {
+        glUniform1i(ff.texturingLocation, texturing);
+        ff.uploadedTexturing = texturing;
+    }
+}
+
 // Each draw appends its vertices to one stream buffer and draws them from
 // where they start, as GL drivers stream immediate mode: the vertex arrays
-// never change, and the buffer's storage is replaced only when it is full.
-// (A buffer or an attribute offset that changes from draw to draw costs the
-// software rasteriser about half a millisecond a draw, a new allocation for
-// every draw piles up in some WebGL implementations.)
+// never change (the vertex array and the buffer stay bound from the start),
+// and the buffer's storage is replaced only when it is full. (A buffer or an
+// attribute offset that changes from draw to draw costs the software
+// rasteriser about half a millisecond a draw, a new allocation for every draw
+// piles up in some WebGL implementations.)
 void draw() {
     const int n = triangulate();
     if (n == 0) return;
-    glBindVertexArray(ff.vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, ff.stream);
     if (ff.streamNext + n > streamVertices) {
         glBufferData(GL_ARRAY_BUFFER, streamVertices * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
         ff.streamNext = 0;
     }
     glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(ff.streamNext * sizeof(Vertex)),
                     static_cast<GLsizeiptr>(n * sizeof(Vertex)), ff.triangles);
-    if (ff.userProgram == 0) {
-        glUseProgram(ff.program);
-        glUniformMatrix4fv(ff.modelViewLocation, 1, GL_FALSE, current().m);
-        glUniform1i(ff.texturingLocation, ff.texturing ? 1 : 0);
-    }
+    if (ff.userProgram == 0) useFixedProgram();
     glDrawArrays(GL_TRIANGLES, ff.streamNext, n);
     ff.streamNext += n;
 }
@@ -217,6 +235,7 @@ void linkProgram(GLuint program) {
 
 void useProgram(GLuint program) {
     ff.userProgram = program;
+    ff.currentProgram = program;
     glUseProgram(program);
 }
 
