@@ -17,7 +17,7 @@ packages=(
   xvfb xauth xdotool x11-apps x11-utils imagemagick
   mingw-w64 wine wine64
   glslang-tools
-  emscripten chromium nodejs
+  emscripten chromium firefox-esr nodejs
 )
 # The 32-bit product runs under Wine's 32-bit half with 32-bit Mesa GL, where
 # the kernel runs 32-bit programs at all (elsewhere an installed wine32 would

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: a normal build, a sanitizer build
 # (AddressSanitizer + UndefinedBehaviorSanitizer), the browser version in headless
-# chromium, and the Windows builds under Wine.
+# chromium and in Firefox, and the Windows builds under Wine.
 set -euo pipefail
 if [ "${1:-}" = --help ]; then
   echo "usage: scripts/test.sh"
   echo "Installs what is missing, then builds and runs every test: the normal build,"
-  echo "the sanitizer build (build-asan), the browser version in headless chromium"
-  echo "(build-web) and the Windows builds under Wine."
+  echo "the sanitizer build (build-asan), the browser version in headless chromium and"
+  echo "in Firefox (build-web) and the Windows builds under Wine."
   exit 0
 fi
 cd "$(dirname "$0")/.."
@@ -24,7 +24,7 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE nosan
 
-# The browser version in headless chromium against the native frames.
+# The browser version in headless chromium and in Firefox against the native frames.
 scripts/test-web.sh
 
 if [ -x scripts/test-windows.sh ]; then
