@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 #include <vector>
 
@@ -34,7 +35,10 @@ int64_t frameIndex; // main-loop frames written so far
 size_t nextPngAt;
 std::vector<uint8_t> pixels;
 std::FILE* logFile;
+PartFile logOut;
 PartFile rawOut;
+std::vector<std::string> writtenFiles; // complete files, removed again when the run fails
+bool pngDirMade;
 ProgressLine progress;
 
 double elapsedMs() {
@@ -43,9 +47,13 @@ double elapsedMs() {
     return elapsed.count();
 }
 
-[[noreturn]] void failWrite(const std::string& path) {
+void reportWrite(const std::string& path, int error) {
     std::fprintf(stderr, "intro_headless: cannot write %s: %s\n", path.c_str(),
-                 std::strerror(errno ? errno : EIO));
+                 std::strerror(error ? error : EIO));
+}
+
+[[noreturn]] void failWrite(const std::string& path) {
+    reportWrite(path, errno);
     recordFinish(false);
     std::exit(1);
 }
@@ -59,6 +67,7 @@ void logLine(const char* format, ...) {
     va_end(args);
     if (recording.stamp) std::fprintf(logFile, " ms %.1f", elapsedMs());
     std::fputc('\n', logFile);
+    if (std::ferror(logFile)) failWrite(logOut.path);
 }
 
 void readScreen() {
@@ -80,6 +89,7 @@ void readScreen() {
 // The unfinished files by name, for a signal handler to remove.
 char rawPart[4096];
 char pngPart[4096];
+char logPart[4096];
 
 void keepName(char (&name)[4096], const std::string& path) {
     const std::string part = path.empty() ? "" : partName(path);
@@ -94,6 +104,7 @@ void writeFramePng(const char* format, long long number) {
     keepName(pngPart, path);
     if (!writePng(path, pixels.data(), recording.width, recording.height)) failWrite(path);
     pngPart[0] = 0;
+    writtenFiles.push_back(path);
 }
 
 uint64_t hashBytes(const uint8_t* data, size_t size) {
@@ -113,8 +124,9 @@ uint64_t textureHash(GLuint name) {
 
 // Start-up results, including a hash of every uploaded texture's content.
 void writeReport() {
-    std::FILE* file = std::fopen(recording.reportPath.c_str(), "w");
-    if (!file) failWrite(recording.reportPath);
+    PartFile report;
+    if (!openPart(report, recording.reportPath)) failWrite(recording.reportPath);
+    std::FILE* file = report.file;
     int glyphCount = 0, numberedCount = 0;
     for (uint32_t name : intro.textures.glyphs)
         glyphCount += name != 0;
@@ -137,7 +149,9 @@ void writeReport() {
                      (unsigned long long)textureHash(intro.textures.numbered[n]));
     }
     glBindTexture(GL_TEXTURE_2D, GLuint(bound));
-    if (std::fclose(file) != 0) failWrite(recording.reportPath);
+    const bool written = !std::ferror(file);
+    if (!closePart(report, written) || !written) failWrite(recording.reportPath);
+    writtenFiles.push_back(recording.reportPath);
 }
 
 const char* programName(uint32_t program) {
@@ -169,20 +183,25 @@ bool wantsPng(double musicTime) {
 } // namespace
 
 bool recordOpen() {
-    if (!recording.pngDir.empty() && !makeWritableFolder(recording.pngDir)) {
-        std::fprintf(stderr, "intro_headless: cannot write into %s\n", recording.pngDir.c_str());
-        return false;
+    const std::string& dir = recording.pngDir;
+    if (!dir.empty()) {
+        std::error_code error;
+        pngDirMade = !std::filesystem::exists(dir, error);
+        if (!makeWritableFolder(dir)) {
+            std::fprintf(stderr, "intro_headless: cannot write into %s: %s\n", dir.c_str(),
+                         std::strerror(errno ? errno : EACCES));
+            return false;
+        }
     }
     auto fail = [](const std::string& path) {
-        std::fprintf(stderr, "intro_headless: cannot write %s: %s\n", path.c_str(),
-                     std::strerror(errno));
+        reportWrite(path, errno);
         recordFinish(false);
         return false;
     };
-    if (!recording.logPath.empty()) {
-        logFile = recording.logPath == "-" ? stdout : std::fopen(recording.logPath.c_str(), "w");
-        if (!logFile) return fail(recording.logPath);
-    }
+    if (!recording.logPath.empty() && !openPart(logOut, recording.logPath))
+        return fail(recording.logPath);
+    logFile = logOut.file;
+    if (logOut.file != stdout) keepName(logPart, recording.logPath);
     if (!recording.rawPath.empty() && !openPart(rawOut, recording.rawPath))
         return fail(recording.rawPath);
     if (rawOut.file != stdout) keepName(rawPart, recording.rawPath);
@@ -217,7 +236,7 @@ bool recordCommit() {
     if (!pending.present) return false;
     pending.present = false;
     if (frameIndex == 0) {
-        progressStart(progress, recording.totalFrames, recording.progress);
+        progressStart(progress, recording.totalFrames, recording.progressFd);
         if (!recording.reportPath.empty()) writeReport();
     }
     logFrame();
@@ -245,21 +264,36 @@ void recordSound(const void* pcm, uint32_t bytes) {
     if (!openPart(wav, recording.wavPath)) failWrite(recording.wavPath);
     const bool written = writeWav(wav.file, static_cast<const uint8_t*>(pcm) + from, to - from);
     if (!closePart(wav, written) || !written) failWrite(recording.wavPath);
+    writtenFiles.push_back(recording.wavPath);
 }
 
 void recordAbandon() {
     if (rawPart[0]) unlink(rawPart);
     if (pngPart[0]) unlink(pngPart);
+    if (logPart[0]) unlink(logPart);
+}
+
+// Closes a file and gives it its name; a failure is reported once.
+bool finishFile(PartFile& out, bool keep) {
+    if (!out.file) return true;
+    const std::string path = out.path;
+    const bool written = !std::ferror(out.file);
+    errno = 0;
+    if (closePart(out, keep && written) && written) return true;
+    if (keep) reportWrite(path, errno);
+    return false;
 }
 
 bool recordFinish(bool keep) {
-    bool ok = true;
-    if (logFile) {
-        ok = std::fflush(logFile) == 0 && ok;
-        if (logFile != stdout) std::fclose(logFile);
-        logFile = nullptr;
+    logFile = nullptr;
+    bool ok = finishFile(logOut, keep);
+    ok = finishFile(rawOut, keep && ok) && ok;
+    if (!keep || !ok) {
+        for (const std::string& path : writtenFiles)
+            std::remove(path.c_str());
+        writtenFiles.clear();
+        if (pngDirMade) rmdir(recording.pngDir.c_str());
     }
-    if (rawOut.file) ok = closePart(rawOut, keep) && ok;
-    if (keep) progressEnd(progress, frameIndex);
+    if (keep && ok) progressEnd(progress, frameIndex);
     return ok;
 }

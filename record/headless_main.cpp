@@ -6,10 +6,13 @@
 #include "record/record.h"
 #include "viewer/options.h"
 #include "viewer/viewer.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -22,16 +25,17 @@ const char usage[] =
     "%s"
     "  --png DIR            write frames as PNG files into DIR (created if missing)\n"
     "  --every N            write every Nth main-loop frame (with --png)\n"
-    "  --at T1,T2,...       write the first frames at these music times (s)\n"
-    "  --loader-ticks N,... write the loader bar after these ticks\n"
+    "  --at T1,T2,...       write the first frames at these music times (s; with --png)\n"
+    "  --loader-ticks N,... write the loader bar after these ticks (1 to 1000; with --png)\n"
     "  --raw FILE|-         write every main-loop frame as raw RGBA, rows top-down\n"
     "  --wav FILE           write the soundtrack from --start to --stop as a WAV file\n"
     "  --log FILE|-         a line per frame: number, clocks, scene, presents, timeline fields\n"
-    "  --stamp              add milliseconds since start to every log line\n"
+    "  --stamp              add milliseconds since start to every log line (with --log)\n"
     "  --progress           a progress line on stderr: frames, frames per second, time left\n"
+    "  --progress-fd N      the progress line on file descriptor N instead\n"
     "  --report FILE        state after start-up, written at the first frame\n"
     "  --keys F:KEY,...     press a viewer key once F frames are shown (space, left,\n"
-    "                       right, f, i)\n"
+    "                       right, f, i); a pause left on needs --escape-frame\n"
     "  --escape-frame N     press Escape once frame N is presented\n"
     "  --escape-loading     hold Escape from the start\n"
     "  --no-audio           behave as if no audio device could be opened\n"
@@ -39,23 +43,40 @@ const char usage[] =
     "  --fail-pixel-format  fail the setting of the pixel format\n"
     "  --fail-context       fail the GL context creation\n"
     "  --help               this text\n"
-    "Files appear under their names only when complete. Exit codes: 0 done, 1 a write\n"
-    "failed, 2 a bad option or an output that cannot be written, 128+N signal N.\n";
+    "--stop must lie a frame or more after --start; --loop needs --stop or --escape-frame.\n"
+    "Files appear under their names only when complete, and a failed or interrupted run\n"
+    "leaves none of them. Exit codes: 0 done; 1 a write failed (the line names the file\n"
+    "and the cause); 2 a bad option or an output that cannot be written, before anything\n"
+    "is rendered; 255 start-up failed (no GL); 128+N stopped by signal N.\n";
 
 constexpr uint32_t showEndSamples = showEndByte / audioFrameBytes;
 
-template <typename T> std::vector<T> parseList(CommandLine& line, const char* problem) {
+// A comma-separated ascending list, each item read by `parse`.
+template <typename T, typename Parse>
+std::vector<T> parseList(CommandLine& line, const char* problem, Parse parse) {
     std::vector<T> values;
-    const char* at = optionValue(line);
-    while (*at) {
-        char* end = nullptr;
-        const double value = std::strtod(at, &end);
-        if (end == at || value < 0 || (*end && *end != ',')) commandLineError(line, problem);
-        if (!values.empty() && value < double(values.back())) commandLineError(line, problem);
-        values.push_back(static_cast<T>(value));
-        at = *end ? end + 1 : end;
-    }
+    const std::string text = optionValue(line);
+    size_t at = 0;
+    do {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        T value{};
+        if (!parse(text.substr(at, comma - at).c_str(), &value)) commandLineError(line, problem);
+        if (!values.empty() && value < values.back()) commandLineError(line, problem);
+        values.push_back(value);
+        at = comma + 1;
+    } while (at <= text.size());
     return values;
+}
+
+bool parseTime(const char* text, double* time) {
+    return parseNumber(text, 0, 134.4, time) && *time < 134.4;
+}
+
+bool parseTick(const char* text, uint32_t* tick) {
+    int64_t count = 0;
+    if (!parseCount(text, 1, 1000, &count)) return false;
+    *tick = uint32_t(count);
+    return true;
 }
 
 PlatformKey keyNamed(const std::string& name) {
@@ -133,9 +154,11 @@ bool recordOption(CommandLine& line) {
             commandLineError(line, "--every wants a positive count");
         recording.pngEvery = int32_t(number);
     } else if (option == "--at") {
-        recording.pngAt = parseList<double>(line, "--at wants ascending times");
+        recording.pngAt =
+            parseList<double>(line, "--at wants ascending times from 0 to before 134.4", parseTime);
     } else if (option == "--loader-ticks") {
-        recording.loaderTicks = parseList<uint32_t>(line, "--loader-ticks wants counts");
+        recording.loaderTicks =
+            parseList<uint32_t>(line, "--loader-ticks wants ascending ticks, 1 to 1000", parseTick);
     } else if (option == "--raw") {
         recording.rawPath = optionValue(line);
     } else if (option == "--wav") {
@@ -145,7 +168,11 @@ bool recordOption(CommandLine& line) {
     } else if (option == "--stamp") {
         recording.stamp = true;
     } else if (option == "--progress") {
-        recording.progress = true;
+        recording.progressFd = STDERR_FILENO;
+    } else if (option == "--progress-fd") {
+        if (!parseCount(optionValue(line), 0, 1 << 20, &number) || fcntl(int(number), F_GETFD) < 0)
+            commandLineError(line, "--progress-fd wants an open file descriptor");
+        recording.progressFd = int(number);
     } else if (option == "--report") {
         recording.reportPath = optionValue(line);
     } else {
@@ -157,7 +184,9 @@ bool recordOption(CommandLine& line) {
 // The sound range and the frame count follow from --start, --stop and --fps.
 void settleRange(CommandLine& line, double stop) {
     const uint32_t from = musicByte(viewer.start);
-    if (stop > 0 && stop <= viewer.start) commandLineError(line, "--stop must lie after --start");
+    const double period = double(headless.rate.den) / headless.rate.num;
+    if (stop > 0 && stop - viewer.start < period)
+        commandLineError(line, "--stop must lie at least a frame after --start");
     recording.soundFrom = from;
     const uint32_t fromSample = from / audioFrameBytes;
     if (stop > 0) {
@@ -170,6 +199,23 @@ void settleRange(CommandLine& line, double stop) {
     }
     if (headless.escapeFrame >= 0 && headless.escapeFrame + 1 < recording.totalFrames)
         recording.totalFrames = headless.escapeFrame + 1;
+}
+
+// Options that would do nothing, or a run that would never end.
+void checkCombinations(CommandLine& line, double stop) {
+    const bool pngChoice =
+        recording.pngEvery || !recording.pngAt.empty() || !recording.loaderTicks.empty();
+    if (pngChoice && recording.pngDir.empty())
+        commandLineError(line, "--every, --at and --loader-ticks want --png DIR");
+    if (recording.stamp && recording.logPath.empty()) commandLineError(line, "--stamp wants --log");
+    if (headless.escapeFrame >= 0) return;
+    const auto pauses = std::count_if(headless.keys.begin(), headless.keys.end(),
+                                      [](auto key) { return key.key == PlatformKey::pause; });
+    if (pauses % 2)
+        commandLineError(line, "--keys leaves the show paused for good: resume it, or end the "
+                               "run with --escape-frame");
+    if (viewer.loop && stop <= 0)
+        commandLineError(line, "--loop never ends without --stop or --escape-frame");
 }
 
 } // namespace
@@ -196,6 +242,7 @@ int main(int argc, char** argv) {
         recording.loaderTicks.empty()) {
         recording.pngEvery = 1;
     }
+    checkCombinations(line, stop);
     settleRange(line, stop);
     viewer.seekRate = headless.rate;
     platformCommandLine(argc, argv);

@@ -29,10 +29,11 @@ bool closePart(PartFile& out, bool keep) {
     if (file == stdout) return std::fflush(file) == 0;
     bool ok = std::fclose(file) == 0;
     const std::string part = partName(out.path);
-    if (keep && ok) {
-        ok = std::rename(part.c_str(), out.path.c_str()) == 0;
-    } else {
+    if (keep && ok) ok = std::rename(part.c_str(), out.path.c_str()) == 0;
+    if (!(keep && ok)) {
+        const int error = errno; // the cause, not the removal's
         std::remove(part.c_str());
+        errno = error;
     }
     return ok;
 }
@@ -52,9 +53,11 @@ bool writePng(const std::string& path, const uint8_t* pixels, int32_t width, int
     image.format = PNG_FORMAT_RGBA;
     const png_int_32 stride = -png_int_32(width * 4); // bottom-up rows, written top-down
     const std::string part = partName(path);
+    errno = 0;
     if (!png_image_write_to_file(&image, part.c_str(), 0, pixels, stride, nullptr)) {
+        const int error = errno ? errno : EIO; // the cause, not the removal's
         std::remove(part.c_str());
-        if (errno == 0) errno = EIO;
+        errno = error;
         return false;
     }
     return std::rename(part.c_str(), path.c_str()) == 0;

@@ -21,11 +21,10 @@ double secondsSince(Clock::time_point start) {
 void show(const ProgressLine& line, int64_t done, bool finished) {
     const std::string text = progressText(done, line.total, secondsSince(line.start), finished);
     if (line.terminal) {
-        std::fprintf(stderr, "\r%s\033[K%s", text.c_str(), finished ? "\n" : "");
+        dprintf(line.fd, "\r%s\033[K%s", text.c_str(), finished ? "\n" : "");
     } else {
-        std::fprintf(stderr, "%s\n", text.c_str());
+        dprintf(line.fd, "%s\n", text.c_str());
     }
-    std::fflush(stderr);
 }
 
 } // namespace
@@ -46,15 +45,15 @@ std::string progressText(int64_t done, int64_t total, double seconds, bool finis
     return text;
 }
 
-void progressStart(ProgressLine& line, int64_t total, bool on) {
-    line.on = on;
-    line.terminal = isatty(STDERR_FILENO);
+void progressStart(ProgressLine& line, int64_t total, int fd) {
+    line.fd = fd;
+    line.terminal = fd >= 0 && isatty(fd);
     line.total = total;
     line.start = line.shown = Clock::now();
 }
 
 void progressFrame(ProgressLine& line, int64_t done) {
-    if (!line.on) return;
+    if (line.fd < 0) return;
     const double every = line.terminal ? 0.25 : 5.0;
     if (secondsSince(line.shown) < every) return;
     line.shown = Clock::now();
@@ -62,7 +61,7 @@ void progressFrame(ProgressLine& line, int64_t done) {
 }
 
 void progressEnd(ProgressLine& line, int64_t done) {
-    if (!line.on) return;
+    if (line.fd < 0) return;
     show(line, done, true);
-    line.on = false;
+    line.fd = -1;
 }

@@ -17,7 +17,7 @@ struct RecordSettings {
     std::string logPath; // "-": standard output
     std::string reportPath;
     bool stamp = false;      // milliseconds since start on every log line
-    bool progress = false;   // a progress line on stderr
+    int progressFd = -1;     // where the progress line goes; -1: nowhere
     int64_t totalFrames = 0; // main-loop frames expected, for the progress line
     uint32_t soundFrom = 0;  // byte range of the soundtrack in the WAV
     uint32_t soundTo = UINT32_MAX;
