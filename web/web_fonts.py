@@ -33,10 +33,11 @@ FALLBACK_ROW = re.compile(r'\{\s*"[^"]*"\s*,\s*\d+\s*,\s*"([^"]+)"\s*,\s*(0x[0-9
 def recipe_characters(recipes_path):
     with open(recipes_path, 'rb') as f:
         source = f.read()
-    lines = [literal.decode('unicode_escape').encode('latin-1') for literal in RENDER_TEXT.findall(source)]
+    # Each byte is one code point, as the text service reads it (Latin-1).
+    lines = [literal.decode('unicode_escape') for literal in RENDER_TEXT.findall(source)]
     if not lines:
         sys.exit(f'{recipes_path}: no renderText lines found')
-    return {ord(c) for line in lines for c in line.decode('latin-1')}
+    return {ord(c) for line in lines for c in line}
 
 
 def fallback_code_points(table_path):
