@@ -61,8 +61,9 @@ def windows_metrics(font):
 def write_subset(source_path, code_points, out_path):
     # Glyph bounding boxes as stored: recomputed ones move the glyphs whose
     # stored boxes are off by the difference (the rasteriser places outlines
-    # by xMin and the left side bearing).
-    font = TTFont(source_path, recalcBBoxes=False)
+    # by xMin and the left side bearing). The stored date too: the same fonts
+    # every build.
+    font = TTFont(source_path, recalcBBoxes=False, recalcTimestamp=False)
     full = windows_metrics(font)
     missing = sorted(c for c in code_points if c not in font.getBestCmap())
     if missing:
