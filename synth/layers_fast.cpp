@@ -16,6 +16,10 @@
 #include <immintrin.h>
 #define SYNTH_HAVE_AVX2_PATH 1
 #endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#define SYNTH_HAVE_SIMD128_PATH 1
+#endif
 
 namespace {
 
@@ -36,8 +40,9 @@ void runLanesExact(const BatchSetup& b, LaneState& s, const LayerBatchScratch& r
 }
 
 // Portable fast lanes; returns false when a phase left the fast rounding range.
-bool runLanesPortable(const BatchSetup& b, LaneState& s, const LayerBatchScratch& r, uint32_t n,
-                      float* out, uint32_t stride) {
+[[maybe_unused]] bool runLanesPortable(const BatchSetup& b, LaneState& s,
+                                       const LayerBatchScratch& r, uint32_t n, float* out,
+                                       uint32_t stride) {
     bool inRange = true;
     for (uint32_t j = 0; j < n; ++j) {
         for (uint32_t l = 0; l < layerLanes; ++l) {
@@ -52,6 +57,80 @@ bool runLanesPortable(const BatchSetup& b, LaneState& s, const LayerBatchScratch
         }
     }
     return inRange;
+}
+
+#ifdef SYNTH_HAVE_SIMD128_PATH
+// The table entry at the low 16 bits of a rounded phase: the low 32 bits of
+// 64-bit lane `lane` after the magic addition.
+template <int lane> inline float entryOf(const float* table, v128_t shifted) {
+    return table[wasm_i32x4_extract_lane(shifted, 2 * lane) & 0xFFFF];
+}
+
+// The portable lanes two at a time with WebAssembly SIMD, over the first
+// `vectors` pairs of lanes of one batch (the idle lanes stay at 0 anyway).
+template <int vectors>
+bool runLanesSimd128(const BatchSetup& b, LaneState& s, const LayerBatchScratch& r, uint32_t n,
+                     float* out, uint32_t stride) {
+    const v128_t magic = wasm_f64x2_splat(roundMagic);
+    const v128_t limit = wasm_f64x2_splat(fastRoundLimit);
+    const v128_t one = wasm_f64x2_splat(1.0);
+    const v128_t depthFactor = wasm_f64x2_splat(b.depthFactor);
+    v128_t pc[vectors], pm[vectors], d[vectors], cs[vectors], ms[vectors];
+    for (int v = 0; v < vectors; ++v) {
+        pc[v] = wasm_v128_load(s.carrierPhase + 2 * v);
+        pm[v] = wasm_v128_load(s.modulatorPhase + 2 * v);
+        d[v] = wasm_v128_load(s.depth + 2 * v);
+        cs[v] = wasm_v128_load(s.carrierStep + 2 * v);
+        ms[v] = wasm_v128_load(s.modulatorStep + 2 * v);
+    }
+    v128_t inside = wasm_i64x2_splat(-1);
+    for (uint32_t j = 0; j < n; ++j) {
+        const v128_t cr = wasm_f64x2_splat(r.carrierRatio[j]);
+        const v128_t mr = wasm_f64x2_splat(r.modulatorRatio[j]);
+        float* o = out + j * stride;
+        for (int v = 0; v < vectors; ++v) {
+            const v128_t m = wasm_f64x2_add(pm[v], magic);
+            const v128_t qm =
+                wasm_f64x2_make(entryOf<0>(b.modulator, m), entryOf<1>(b.modulator, m));
+            const v128_t arg = wasm_f64x2_add(pc[v], wasm_f64x2_mul(d[v], qm));
+            inside = wasm_v128_and(inside, wasm_f64x2_lt(wasm_f64x2_abs(pm[v]), limit));
+            inside = wasm_v128_and(inside, wasm_f64x2_lt(wasm_f64x2_abs(arg), limit));
+            const v128_t c = wasm_f64x2_add(arg, magic);
+            o[2 * v] = entryOf<0>(b.carrier, c);
+            o[2 * v + 1] = entryOf<1>(b.carrier, c);
+            pc[v] = wasm_f64x2_add(pc[v], wasm_f64x2_mul(cs[v], cr));
+            pm[v] = wasm_f64x2_add(pm[v], wasm_f64x2_mul(ms[v], mr));
+            d[v] = wasm_f64x2_mul(wasm_f64x2_sub(wasm_f64x2_add(d[v], one), one), depthFactor);
+        }
+    }
+    for (int v = 0; v < vectors; ++v) {
+        wasm_v128_store(s.carrierPhase + 2 * v, pc[v]);
+        wasm_v128_store(s.modulatorPhase + 2 * v, pm[v]);
+        wasm_v128_store(s.depth + 2 * v, d[v]);
+    }
+    return wasm_i64x2_all_true(inside);
+}
+#endif
+
+// The fast lanes of one batch, `used` of them in use; false when a phase left
+// the fast rounding range.
+bool runLanesBatched(const BatchSetup& b, LaneState& s, const LayerBatchScratch& r, uint32_t n,
+                     float* out, uint32_t stride, uint32_t used) {
+#ifdef SYNTH_HAVE_SIMD128_PATH
+    switch ((used + 1) / 2) {
+    case 1:
+        return runLanesSimd128<1>(b, s, r, n, out, stride);
+    case 2:
+        return runLanesSimd128<2>(b, s, r, n, out, stride);
+    case 3:
+        return runLanesSimd128<3>(b, s, r, n, out, stride);
+    default:
+        return runLanesSimd128<4>(b, s, r, n, out, stride);
+    }
+#else
+    (void)used;
+    return runLanesPortable(b, s, r, n, out, stride);
+#endif
 }
 
 #ifdef SYNTH_HAVE_AVX2_PATH
@@ -177,7 +256,8 @@ void runBlock(LayerPath path, const BatchSetup& b, LaneState* s, uint32_t lanes,
         fast = runVectorLanes(path, b, s, lanes, r, n, out);
     } else {
         for (uint32_t k = 0; k < batches; ++k)
-            fast &= runLanesPortable(b, s[k], r, n, out + layerLanes * k, stride);
+            fast &= runLanesBatched(b, s[k], r, n, out + layerLanes * k, stride,
+                                    std::min(lanes - k * layerLanes, layerLanes));
     }
     if (fast) return;
     for (uint32_t k = 0; k < batches; ++k) {
@@ -304,12 +384,44 @@ __attribute__((target("avx2"))) void addLanesAvx2(float* layerBuffer, const floa
 }
 #endif
 
+#ifdef SYNTH_HAVE_SIMD128_PATH
+// addLanes for four samples at a time: 4 x 4 blocks of lanes are transposed so
+// that one vector holds one lane of four samples, then added in lane order.
+void addLanesSimd128(float* layerBuffer, const float* out, uint32_t n, uint32_t lanes, bool fresh) {
+    constexpr uint32_t stride = 2 * layerLanes;
+    uint32_t j = 0;
+    for (; j + 4 <= n; j += 4) {
+        v128_t sum = fresh ? wasm_f32x4_splat(0.0f) : wasm_v128_load(layerBuffer + j);
+        for (uint32_t first = 0; first < lanes; first += 4) {
+            v128_t r[4];
+            for (uint32_t i = 0; i < 4; ++i)
+                r[i] = wasm_v128_load(out + (j + i) * stride + first);
+            const v128_t t0 = wasm_i32x4_shuffle(r[0], r[1], 0, 4, 1, 5);
+            const v128_t t1 = wasm_i32x4_shuffle(r[0], r[1], 2, 6, 3, 7);
+            const v128_t t2 = wasm_i32x4_shuffle(r[2], r[3], 0, 4, 1, 5);
+            const v128_t t3 = wasm_i32x4_shuffle(r[2], r[3], 2, 6, 3, 7);
+            const v128_t lane[4] = {
+                wasm_i32x4_shuffle(t0, t2, 0, 1, 4, 5), wasm_i32x4_shuffle(t0, t2, 2, 3, 6, 7),
+                wasm_i32x4_shuffle(t1, t3, 0, 1, 4, 5), wasm_i32x4_shuffle(t1, t3, 2, 3, 6, 7)};
+            const uint32_t count = std::min(lanes - first, 4u);
+            for (uint32_t l = 0; l < count; ++l)
+                sum = wasm_f32x4_add(sum, lane[l]);
+        }
+        wasm_v128_store(layerBuffer + j, sum);
+    }
+    addLanes(layerBuffer, out, n, lanes, stride, fresh, j);
+}
+#endif
+
 void addBlock(LayerPath path, float* layerBuffer, const float* out, uint32_t n, uint32_t lanes,
               bool fresh) {
 #ifdef SYNTH_HAVE_AVX2_PATH
     if (isAvx2(path) || isAvx512(path)) return addLanesAvx2(layerBuffer, out, n, lanes, fresh);
 #endif
     (void)path;
+#ifdef SYNTH_HAVE_SIMD128_PATH
+    return addLanesSimd128(layerBuffer, out, n, lanes, fresh);
+#endif
     addLanes(layerBuffer, out, n, lanes, 2 * layerLanes, fresh);
 }
 

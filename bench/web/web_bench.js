@@ -2,7 +2,7 @@
 // headless chromium (WebGL 2 through ANGLE on llvmpipe, as the browser test
 // runs it), beside the native bench_scenes figures on the same renderer.
 // Usage: node web_bench.js SITE_DIR [--native BENCH_SCENES] [--size WxH] [--fps N]
-//                          [--paced] [--runs N]
+//                          [--paced] [--runs N] [--until SECONDS]
 // The page runs in its test mode (a virtual clock of FPS frames a second of
 // music). Unless --paced, animation frames are replaced by immediate wake-ups
 // and every frame ends with a one-pixel readPixels (WebGL's finish() only
@@ -12,6 +12,7 @@
 // figure is the median of the rest. Beside the wall time, the processor time
 // per frame of all browser processes (sampled from /proc), which the other
 // work on a shared machine disturbs less, as bench_scenes' "processor".
+// --until ends the show at that music time (--until 0.5: the start-up alone).
 'use strict';
 const {chromium} = require('playwright-core');
 const {spawnSync} = require('child_process');
@@ -38,7 +39,8 @@ const sceneStarts = [
 const ticks = [1, 2, 100, 104];
 
 function parseArgs(argv) {
-  const options = {site: null, native: null, size: '640x360', fps: 5, paced: false, runs: 1};
+  const options = {site: null, native: null, size: '640x360', fps: 5, paced: false, runs: 1,
+    until: null};
   for (let i = 0; i < argv.length; ++i) {
     const arg = argv[i];
     if (arg === '--native') options.native = argv[++i];
@@ -46,6 +48,7 @@ function parseArgs(argv) {
     else if (arg === '--fps') options.fps = Number(argv[++i]);
     else if (arg === '--runs') options.runs = Number(argv[++i]);
     else if (arg === '--paced') options.paced = true;
+    else if (arg === '--until') options.until = Number(argv[++i]);
     else if (!options.site) options.site = arg;
     else return null;
   }
@@ -157,7 +160,8 @@ async function browserRun(baseUrl, options) {
     await page.addInitScript(instrument, options.paced);
     page.on('pageerror', (error) => console.log('page error:', error.message));
     await page.goto(`${baseUrl}/index.html?test-clock=${options.fps}&size=${options.size}` +
-      `&loader-ticks=${ticks.join(',')}`);
+      `&loader-ticks=${ticks.join(',')}` +
+      (options.until !== null ? `&at=${options.until}&end-after-last=1` : ''));
     await page.waitForFunction(() => window.introResults.state === 'ready', null,
       {timeout: 60000});
     await page.click('#prompt');
@@ -165,6 +169,7 @@ async function browserRun(baseUrl, options) {
       {timeout: 1800000, polling: 1000});
     clearInterval(sampler);
     const run = await page.evaluate(() => ({bench: window.introBench,
+      timeOrigin: performance.timeOrigin,
       startTime: window.introResults.startTime, exitCode: window.introResults.exitCode,
       firstFrame: Number(window.introResults.reports.firstFrame),
       musBufHash: window.introResults.reports.musBufHash}));
@@ -227,10 +232,11 @@ async function main() {
   const options = parseArgs(process.argv.slice(2));
   if (!options) {
     console.error('usage: node web_bench.js SITE_DIR [--native BENCH_SCENES] [--size WxH] ' +
-      '[--fps N] [--paced] [--runs N]');
+      '[--fps N] [--paced] [--runs N] [--until SECONDS]');
     process.exit(2);
   }
-  const native = options.native ? nativeTimes(options.native, options.size) : new Map();
+  const native = options.native && options.until === null
+    ? nativeTimes(options.native, options.size) : new Map();
   const server = await serve(options.site);
   const baseUrl = `http://127.0.0.1:${server.address().port}`;
   const runs = [];
@@ -251,8 +257,11 @@ async function main() {
       `${((t['loader-002'] - t['loader-001']) / 1000).toFixed(2)}, textures ` +
       `${((t['loader-100'] - t['loader-002']) / 1000).toFixed(2)}, programs ` +
       `${((t['loader-104'] - t['loader-100']) / 1000).toFixed(2)}, rest ` +
-      `${((r.firstFrame - t['loader-104']) / 1000).toFixed(2)} s`);
+      `${((r.firstFrame - t['loader-104']) / 1000).toFixed(2)} s; processor ` +
+      `${((cpuAt(r.cpu, r.timeOrigin + r.firstFrame) - cpuAt(r.cpu, r.timeOrigin + r.startTime)) /
+        1000).toFixed(2)} s`);
   });
+  if (options.until !== null) return;
   const perRun = runs.map((r) => sceneTimes(r.bench.clocks, r.cpu));
   const scenes = [...new Set(sceneStarts.map(([, name]) => name))];
   console.log('ms per frame (median; browser: best run)   wall: native  browser  ratio' +
