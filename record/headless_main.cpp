@@ -185,7 +185,7 @@ bool recordOption(CommandLine& line) {
 void settleRange(CommandLine& line, double stop) {
     const uint32_t from = musicByte(viewer.start);
     const double period = double(headless.rate.den) / headless.rate.num;
-    if (stop > 0 && stop - viewer.start < period)
+    if (stop > 0 && stop - viewer.start < period * (1 - 1e-9)) // decimals: 0.7 - 0.6 < 0.1
         commandLineError(line, "--stop must lie at least a frame after --start");
     recording.soundFrom = from;
     const uint32_t fromSample = from / audioFrameBytes;
