@@ -21,6 +21,11 @@ void progressTick() {
     const float fraction = static_cast<float>(intro.progressTicks) / barScale;
     while (platformPumpMessage()) {
     }
+    // Escape (or another request to quit) while loading ends the program here.
+    if (platformEscapePressed()) {
+        platformShowCursor(true);
+        platformExit(0);
+    }
     callUseProgram(0);
     glClear(GL_COLOR_BUFFER_BIT);
     const float barRight = 1.6f * fraction - 0.8f;

@@ -1,7 +1,8 @@
 // SDL backend: a borderless full-screen window at the desktop resolution with
 // a double-buffered compatibility GL context paced by the display, the
 // soundtrack played once through the default audio device with a smooth
-// position, Escape from the keyboard state. Closing the window, SIGINT and
+// position, Escape from the key events (a press and release between two
+// frames counts) and the keyboard state. Closing the window, SIGINT and
 // SIGTERM end the run like Escape (a signal during loading ends it at once).
 // Without a real display the window is refused, unless SDL_VIDEODRIVER names
 // a driver. For the viewer: a resizable window instead, full screen on and
@@ -10,6 +11,8 @@
 #include "platform/audio_clock.h"
 #include "platform/platform.h"
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -44,6 +47,7 @@ int keyCount;
 volatile std::sig_atomic_t signalled;
 volatile std::sig_atomic_t playing;
 bool quitRequested;
+bool escapeDown; // a press of Escape seen in the event queue
 
 // During loading nothing needs to be kept: end at once. During playback the
 // loop ends after its frame, as with Escape.
@@ -88,17 +92,40 @@ void queueKey(const SDL_KeyboardEvent& event) {
     }
 }
 
-bool initVideo() {
-    return SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+bool named(const char* variable) {
+    const char* value = SDL_getenv(variable);
+    return value && *value;
+}
+
+// Without an X display, a Wayland display or a driver named, there is no
+// display to try (and the libraries would print lines of their own).
+bool displayNamed() {
+    return named("SDL_VIDEODRIVER") || named("DISPLAY") || named("WAYLAND_DISPLAY");
 }
 
 // SDL falls back to drivers that show nothing when no display answers; those
 // count as a display only when asked for by name.
 bool realDisplay() {
-    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-    if (asked && *asked) return true;
+    if (named("SDL_VIDEODRIVER")) return true;
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+// An X server whose last client has just left resets and refuses connections
+// for a moment (a bare server with one program started after another sees
+// this): the display is tried again for up to a second.
+bool initVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return realDisplay();
+    if (!displayNamed()) return false;
+    if (named("DISPLAY") && !named("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            if (realDisplay()) return true;
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+        SDL_Delay(100);
+    }
+    return false;
 }
 
 } // namespace
@@ -126,9 +153,15 @@ void platformScreenSize(int32_t* width, int32_t* height) {
 }
 
 bool platformCreateWindow(int32_t width, int32_t height) {
-    if (!initVideo() || !realDisplay()) {
+    if (!displayNamed()) {
         std::fputs("intro: no display found; to record the presentation use scripts/capture.sh\n",
                    stderr);
+        return false;
+    }
+    if (!initVideo()) {
+        const char* display = SDL_getenv("DISPLAY");
+        std::fprintf(stderr, "intro: could not open the display %s (%s)\n", display ? display : "",
+                     SDL_GetError());
         return false;
     }
     if (width <= 0 || height <= 0) return false;
@@ -143,11 +176,12 @@ bool platformCreateWindow(int32_t width, int32_t height) {
         const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN;
         window = SDL_CreateWindow("intro", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                   height, flags);
-        return window != nullptr;
+    } else {
+        const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS |
+                             SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN;
+        window = SDL_CreateWindow("", 0, 0, width, height, flags);
     }
-    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP |
-                         SDL_WINDOW_SHOWN;
-    window = SDL_CreateWindow("", 0, 0, width, height, flags);
+    if (!window) std::fprintf(stderr, "intro: could not create the window: %s\n", SDL_GetError());
     return window != nullptr;
 }
 
@@ -179,13 +213,15 @@ bool platformPumpMessage() {
     if (event.type == SDL_QUIT) quitRequested = true;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)
         quitRequested = true;
+    if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_ESCAPE)
+        escapeDown = true;
     if (event.type == SDL_KEYDOWN) queueKey(event.key);
     return true;
 }
 
 bool platformEscapePressed() {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    return quitRequested || signalled || (keys && keys[SDL_SCANCODE_ESCAPE]);
+    return quitRequested || signalled || escapeDown || (keys && keys[SDL_SCANCODE_ESCAPE]);
 }
 
 void platformPresent() {
@@ -245,9 +281,27 @@ void platformSetFullscreen(bool fullscreen) {
     SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
+namespace {
+
+// The size an X window really has: without a window manager, full screen is
+// only SDL's idea and the window keeps its size.
+bool x11WindowSize(int* width, int* height) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes))
+        return false;
+    *width = attributes.width;
+    *height = attributes.height;
+    return true;
+}
+
+} // namespace
+
 void platformDrawableSize(int32_t* width, int32_t* height) {
     int w = 0, h = 0;
-    if (window) SDL_GL_GetDrawableSize(window, &w, &h);
+    if (window && !x11WindowSize(&w, &h)) SDL_GL_GetDrawableSize(window, &w, &h);
     *width = w;
     *height = h;
 }

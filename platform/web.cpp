@@ -277,7 +277,6 @@ void platformPresent() {
     if (testClock()) presentLoaderFrame();
     webYield(0);
     lastBreak = emscripten_get_now();
-    if (webQuitRequested()) platformExit(0); // Escape while loading
     fitLoaderViewport();
 }
 
