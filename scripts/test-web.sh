@@ -14,9 +14,10 @@ fi
 cd "$(dirname "$0")/.."
 scripts/build-web.sh
 web=${INTRO_WEB_BUILD:-build-web}
-if [ ! -x build/frame/intro_headless ] || [ ! -x build/tools/framediff/framediff ]; then
+if [ ! -x build/frame/intro_headless ] || [ ! -x build/tools/framediff/framediff ] ||
+   [ ! -x build/tools/texgen/texdump ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
-  cmake --build build -j "$(nproc)" --target intro_headless framediff
+  cmake --build build -j "$(nproc)" --target intro_headless framediff texdump
 fi
 command -v npm > /dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq npm
 (cd web/test && npm ci --no-audit --no-fund --loglevel=error)

@@ -9,6 +9,7 @@ const fs = require('fs');
 const path = require('path');
 const {check, summary, serve, testUrl, nativeFrames, writeDataUrl, compare} = require('./common');
 const {visitorRuns} = require('./visitor_test');
+const {textureUploadHashes, checkTextureHashes} = require('./texture_hashes');
 
 const [siteDir, introHeadless, framediff, outDir] = process.argv.slice(2);
 if (!outDir) {
@@ -141,8 +142,9 @@ async function mainRun(baseUrl) {
         throw new Error(`the page stopped advancing (frame and music time: ${lastClock})`);
       }
     }
-    return page.evaluate(() => window.introResults);
-  });
+    return page.evaluate(() => Object.assign({textureHashes: window.introTextureHashes},
+      window.introResults));
+  }, textureUploadHashes);
 }
 
 async function main() {
@@ -169,6 +171,9 @@ async function main() {
     check('the program ends normally', results.exitCode === 0, `exit ${results.exitCode}`);
     check('MusBuf hash computed in the browser', results.reports.musBufHash === musBufHash,
       results.reports.musBufHash);
+    checkTextureHashes(check, results.textureHashes,
+      path.join(path.dirname(introHeadless), '..', 'tools', 'texgen', 'texdump'),
+      path.join(outDir, 'textures'));
     const startup = Number(results.reports.firstFrame) - results.startTime;
     console.log(`start-up from the click to the first scene frame: ${(startup / 1000).toFixed(1)} s`);
 
