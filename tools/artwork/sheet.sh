@@ -17,6 +17,9 @@ for n in 00 01 02 03 04 05 06 07 08 09 10 11 12 13 14 15 16; do
         -stroke '#ffff00' -draw 'line 0,640 1023,640' \
         -stroke '#ff0000' -draw 'line 0,768 1023,768' "$out/shown_$n.png"
 done
+# The sheet is made under a temporary name: sheet.png appears only when complete.
+trap 'rm -f "$out/.sheet-part.png"' EXIT
 montage -font DejaVu-Sans -label '%t' "$out"/shown_*.png -tile 6x3 -geometry 340x340+3+3 -background '#445' \
-    "$out/sheet.png"
+    "$out/.sheet-part.png"
+mv -f "$out/.sheet-part.png" "$out/sheet.png"
 echo "$out/sheet.png"

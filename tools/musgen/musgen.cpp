@@ -3,6 +3,7 @@
 #include "synth/genmus.h"
 #include "synth/song.h"
 #include "synth/synth.h"
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,13 +20,25 @@ struct Options {
     bool quiet = false;
 };
 
-const char usage[] = "usage: musgen [--raw FILE.pcm] [--scalar|--batched] [--quiet] [OUTPUT.wav]";
+const char usage[] =
+    "usage: musgen [--raw FILE.pcm] [--scalar|--batched] [--quiet] [OUTPUT.wav]\n"
+    "Synthesises the soundtrack into OUTPUT.wav (music.wav), and with --raw also as\n"
+    "raw 16-bit PCM; prints its figures unless --quiet. Each file appears only when\n"
+    "complete. Exit codes: 0 done; 1 the song could not be rendered or a file could\n"
+    "not be written (no space left, ...; the line says why); 2 a bad option, or an\n"
+    "output that cannot be made or written, before anything is rendered.";
+
+const char seeHelp[] = "--help lists the options";
 
 bool parseArgs(int argc, char** argv, Options& o) {
     bool havePath = false;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
-        if (!std::strcmp(a, "--raw") && i + 1 < argc) {
+        if (!std::strcmp(a, "--raw")) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "musgen: --raw needs a value (%s)\n", seeHelp);
+                return false;
+            }
             o.rawPath = argv[++i];
         } else if (!std::strcmp(a, "--scalar")) {
             o.path = LayerPath::scalar;
@@ -37,13 +50,13 @@ bool parseArgs(int argc, char** argv, Options& o) {
             std::puts(usage);
             std::exit(0);
         } else if (a[0] == '-' && a[1] != 0) {
-            std::fprintf(stderr, "musgen: unknown option %s (%s)\n", a, usage);
+            std::fprintf(stderr, "musgen: unknown option %s (%s)\n", a, seeHelp);
             return false;
         } else if (!havePath) {
             o.wavPath = a;
             havePath = true;
         } else {
-            std::fprintf(stderr, "musgen: more than one output file given (%s)\n", usage);
+            std::fprintf(stderr, "musgen: more than one output file given (%s)\n", seeHelp);
             return false;
         }
     }
@@ -83,27 +96,49 @@ bool writeSamples(FILE* f) {
     return true;
 }
 
-// Writes to a temporary file beside the target and renames it over the target.
+// Writes PATH.part beside the target and renames it over the target; a
+// failure removes it and says why.
 bool writeFile(const char* path, bool withHeader) {
-    std::string temp = std::string(path) + ".tmp";
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::error_code missing;
-    if (!folder.empty()) std::filesystem::create_directories(folder, missing);
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "musgen: cannot write %s\n", path);
-        return false;
+    const std::string part = std::string(path) + ".part";
+    FILE* f = std::fopen(part.c_str(), "wb");
+    bool ok = f != nullptr;
+    if (ok) {
+        unsigned char header[44];
+        wavHeader(header);
+        ok = (!withHeader || std::fwrite(header, 1, 44, f) == 44) && writeSamples(f);
+        ok = std::fflush(f) == 0 && ok;
     }
-    unsigned char header[44];
-    wavHeader(header);
-    bool ok = (!withHeader || std::fwrite(header, 1, 44, f) == 44) && writeSamples(f);
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), path) != 0) ok = false;
+    int error = errno;
+    if (f && std::fclose(f) != 0 && ok) ok = false, error = errno;
+    if (ok && std::rename(part.c_str(), path) != 0) ok = false, error = errno;
     if (!ok) {
-        std::remove(temp.c_str());
-        std::fprintf(stderr, "musgen: cannot write %s\n", path);
+        if (f) std::remove(part.c_str());
+        std::fprintf(stderr, "musgen: cannot write %s: %s\n", path,
+                     std::strerror(error ? error : EIO));
     }
     return ok;
+}
+
+// The file's folder is made if missing and takes the file: checked before
+// the song is rendered.
+bool canWrite(const char* path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!folder.empty()) std::filesystem::create_directories(folder, error);
+    if (error) {
+        std::fprintf(stderr, "musgen: cannot make the folder %s: %s\n", folder.c_str(),
+                     error.message().c_str());
+        return false;
+    }
+    const std::string part = std::string(path) + ".part";
+    FILE* f = std::fopen(part.c_str(), "wb");
+    if (!f) {
+        std::fprintf(stderr, "musgen: cannot write %s: %s\n", path, std::strerror(errno));
+        return false;
+    }
+    std::fclose(f);
+    std::remove(part.c_str());
+    return true;
 }
 
 void printInstruments() {
@@ -156,6 +191,7 @@ void printFigures(double seconds) {
 int main(int argc, char** argv) {
     Options o;
     if (!parseArgs(argc, argv, o)) return 2;
+    if (!canWrite(o.wavPath) || (o.rawPath && !canWrite(o.rawPath))) return 2;
     auto start = std::chrono::steady_clock::now();
     genMusUsing(o.path);
     double seconds =

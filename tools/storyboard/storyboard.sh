@@ -20,7 +20,9 @@ command -v montage >/dev/null || { echo "$0: needs ImageMagick's montage" >&2; e
 [ -x "$headless" ] || { echo "$0: $headless is not executable" >&2; exit 1; }
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The sheet is made beside OUT and renamed: OUT appears only when complete.
+part=$(mktemp --suffix ".${out##*.}" "$(dirname "$out")/.storyboard-XXXXXX")
+trap 'rm -rf "$work" "$part"' EXIT
 
 # Step multipliers of 3.2 s; the scroller starts at 0.
 times="1"
@@ -37,5 +39,6 @@ while read -r number music scene; do
 done < <(awk '$1 == "frame" { print $2, $4, $8 }' "$work/frames.log")
 
 montage -font DejaVu-Sans "${labels[@]}" -tile 4x -geometry +4+4 -background '#333' -fill white \
-  -pointsize 14 "$out"
+  -pointsize 14 "$part"
+mv -f "$part" "$out"
 echo "storyboard: $(( ${#labels[@]} / 3 )) frames in $out"

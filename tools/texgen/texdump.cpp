@@ -1,12 +1,10 @@
-// Builds the textures in start-up order and writes them as PNG files.
-//   texdump [--raw] [--only ID] [--layers N] [--sheet FILE] OUTDIR
-// --raw also writes the RGBA bytes (.rgba); --only writes just texture ID;
-// --layers writes every layer of recipe N before composition; --sheet writes
-// a contact sheet of the 17 pictures and a sample of glyphs.
+// Builds the textures in start-up order and writes them as PNG files (usage
+// below); each file is written whole under a temporary name, then renamed.
 #include "texgen/ops.h"
 #include "texgen/recipes.h"
 #include "texgen/texgen.h"
 #include "tools/texgen/png_write.h"
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,9 +23,25 @@ struct Options {
     const char* outDir = nullptr;
 };
 
-[[noreturn]] void fail(const std::string& message) {
+const char usage[] =
+    "usage: texdump [--raw] [--only ID] [--layers N] [--sheet FILE] OUTDIR\n"
+    "Writes the textures as PNG files into OUTDIR (made if missing); each file\n"
+    "appears only when complete.\n"
+    "  --raw        also the RGBA bytes of each texture (.rgba)\n"
+    "  --only ID    just texture ID\n"
+    "  --layers N   every layer of recipe N before composition\n"
+    "  --sheet FILE a contact sheet of the 17 pictures and a sample of glyphs\n"
+    "Exit codes: 0 done; 1 a file could not be written (no space left, ...; the line\n"
+    "says why); 2 a bad option, or a folder that cannot be made or written into,\n"
+    "before anything is built.\n";
+
+[[noreturn]] void fail(const std::string& message, int code = 2) {
     std::fprintf(stderr, "texdump: %s\n", message.c_str());
-    std::exit(2);
+    std::exit(code);
+}
+
+[[noreturn]] void failWrite(const std::string& path) {
+    fail("cannot write " + path + ": " + std::strerror(errno ? errno : EIO), 1);
 }
 
 int parseInt(const char* text, const char* option) {
@@ -43,8 +57,7 @@ Options parseArgs(int argc, char** argv) {
         std::string a = argv[i];
         bool hasValue = i + 1 < argc;
         if (a == "--help") {
-            std::puts("usage: texdump [--raw] [--only ID] [--layers N] [--sheet FILE] OUTDIR\n"
-                      "Writes the textures as PNG files into OUTDIR (made if missing).");
+            std::fputs(usage, stdout);
             std::exit(0);
         } else if (a == "--raw") {
             o.raw = true;
@@ -58,9 +71,7 @@ Options parseArgs(int argc, char** argv) {
             else
                 o.layers = parseInt(v, "--layers");
         } else if (a.size() > 1 && a[0] == '-') {
-            fail("unknown option " + a +
-                 " (usage: texdump [--raw] [--only ID] [--layers N] "
-                 "[--sheet FILE] OUTDIR)");
+            fail("unknown option " + a + " (--help lists the options)");
         } else if (!o.outDir) {
             o.outDir = argv[i];
         } else {
@@ -86,13 +97,27 @@ std::string textureName(int id) {
 }
 
 void writeFile(const std::string& path, const uint32_t* pixels, int w, int h) {
-    if (!writePng(path.c_str(), pixels, w, h)) fail("cannot write " + path);
+    if (!writePng(path.c_str(), pixels, w, h)) failWrite(path);
 }
 
 void writeRaw(const std::string& path, const uint32_t* pixels) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && std::fwrite(pixels, 4, PIXEL_COUNT, f) == size_t(PIXEL_COUNT);
-    if (!f || std::fclose(f) != 0 || !ok) fail("cannot write " + path);
+    auto write = [pixels](FILE* f) {
+        return std::fwrite(pixels, 4, PIXEL_COUNT, f) == size_t(PIXEL_COUNT);
+    };
+    if (!writeFileAtomically(path.c_str(), write)) failWrite(path);
+}
+
+// A folder that takes files, made if missing; checked before anything is
+// built, and a failure says why.
+void makeFolder(const std::string& dir) {
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) fail("cannot make the folder " + dir + ": " + error.message());
+    const std::string probe = dir + "/.texdump-probe";
+    FILE* file = std::fopen(probe.c_str(), "wb");
+    if (!file) fail("cannot write into " + dir + ": " + std::strerror(errno));
+    std::fclose(file);
+    std::remove(probe.c_str());
 }
 
 void writeLayers(const std::string& dir, int recipe) {
@@ -136,13 +161,10 @@ void putTile(std::vector<uint32_t>& sheet, int slot, const uint32_t* image) {
 int main(int argc, char** argv) {
     Options o = parseArgs(argc, argv);
     std::string dir = o.outDir ? o.outDir : "";
-    std::error_code error;
-    if (!dir.empty() && !std::filesystem::is_directory(dir) &&
-        !std::filesystem::create_directories(dir, error))
-        fail("cannot make the folder " + dir);
+    if (!dir.empty()) makeFolder(dir);
     if (o.sheet) {
         const std::filesystem::path parent = std::filesystem::path(o.sheet).parent_path();
-        if (!parent.empty()) std::filesystem::create_directories(parent, error);
+        makeFolder(parent.empty() ? "." : parent.string());
     }
     std::vector<uint32_t> sheet;
     if (o.sheet) sheet.assign(size_t(COLUMNS * TILE) * (ROWS * TILE), 0xFF000000u);
