@@ -2,8 +2,9 @@
 # Windows builds under Wine: cross-builds both programs with their unit tests.
 # For the x86_64 twin (wine64) and then the product, i686 (Wine's 32-bit
 # half): runs the core unit tests (the soundtrack hash test included), then
-# plays the program under Xvfb with Mesa's software GL: loader bar and a scene
-# on screenshots, Escape ends it with 0, a run left alone ends with 0 by
+# plays the program under Xvfb with Mesa's software GL: Escape tapped while
+# loading ends it with 0, loader bar and a scene on screenshots, Escape ends it
+# with 0, a run left alone ends with 0 by
 # itself, and a run without any audio device plays on the timer clock.
 # Screenshots are kept in build-win32-<arch>/wine-shots/.
 # Where the machine cannot run 32-bit programs, the i686 part is skipped with
@@ -127,6 +128,7 @@ not_loading() {
 unit_failed=""
 test_arch() {
   local arch=$1 dir=$2
+  grep -q "PerMonitorV2" "$dir/frame/intro.exe" || fail "$arch: no DPI manifest in intro.exe"
   echo "== $arch: unit tests under Wine"
   ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" || unit_failed+=" $arch"
   echo "== $arch: end-to-end runs under Xvfb"
@@ -137,13 +139,23 @@ test_arch() {
 }
 
 end_to_end() {
+  echo "-- run 0: Escape tapped while loading ends it at the next tick"
+  launch run0
+  wait_loader
+  local win rc
+  win=$(xdotool search --classname 'intro.exe' 2>/dev/null | tail -1 || true)
+  [ -n "$win" ] && xdotool windowraise "$win" windowfocus "$win" 2>/dev/null || true
+  xdotool mousemove 320 180 key Escape
+  rc=$(wait_exit run0 60)
+  [ "$rc" = 0 ] || fail "Escape while loading: exit code $rc"
+  echo "Escape while loading: exit code 0"
+
   echo "-- run 1: loader bar, a scene, Escape"
   launch run1
   wait_loader
   sleep 8
   shot scene
   not_loading scene
-  local rc
   rc=$(escape_until_exit run1)
   [ "$rc" = 0 ] || fail "Escape: exit code $rc"
   echo "Escape: exit code 0"
