@@ -260,25 +260,41 @@ mergeInto(LibraryManager.library, {
     const fonts = Module.introFonts || {};
     const metrics = fonts[family] || {unitsPerEm: 1000, winAscent: 800, winDescent: 200};
     const cell = metrics.winAscent + metrics.winDescent;
+    // White (blue, green, red, 0) everywhere; the canvas is drawn and read
+    // back only around the ink, which reading back all of it costs 20 to 30
+    // ms a line. The margin takes the edge pixels that smoothing adds.
+    const out = HEAPU32.subarray(canvas >> 2, (canvas >> 2) + size * size);
+    out.fill(0x00ffffff);
+    if (height <= 0 || line.length === 0) return;
+    const em = height * metrics.unitsPerEm / cell;
+    context.font = '300 ' + em + 'px "' + family + '"';
+    context.textAlign = 'left';
+    context.textBaseline = 'alphabetic';
+    const ink = context.measureText(line);
+    const width = Math.floor(ink.width);
+    const x = Math.trunc((size - width) / 2);
+    const baseline = Math.floor((height * metrics.winAscent + Math.floor(cell / 2)) / cell);
+    const margin = 4;
+    const left = Math.max(0, Math.floor(x - ink.actualBoundingBoxLeft) - margin);
+    const right = Math.min(size, Math.ceil(x + ink.actualBoundingBoxRight) + margin);
+    const top = Math.max(0, Math.floor(baseline - ink.actualBoundingBoxAscent) - margin);
+    const bottom = Math.min(size, Math.ceil(baseline + ink.actualBoundingBoxDescent) + margin);
+    if (right <= left || bottom <= top) return;
     context.fillStyle = '#ffffff';
-    context.fillRect(0, 0, size, size);
-    if (height > 0 && line.length > 0) {
-      const em = height * metrics.unitsPerEm / cell;
-      context.font = '300 ' + em + 'px "' + family + '"';
-      context.textAlign = 'left';
-      context.textBaseline = 'alphabetic';
-      context.fillStyle = '#000000';
-      const width = Math.floor(context.measureText(line).width);
-      const baseline = Math.floor((height * metrics.winAscent + Math.floor(cell / 2)) / cell);
-      context.fillText(line, Math.trunc((size - width) / 2), baseline);
-    }
-    const image = context.getImageData(0, 0, size, size).data;
-    const out = HEAPU8;
-    for (let i = 0; i < size * size * 4; i += 4) {
-      out[canvas + i] = image[i + 2];
-      out[canvas + i + 1] = image[i + 1];
-      out[canvas + i + 2] = image[i];
-      out[canvas + i + 3] = 0;
+    context.fillRect(left, top, right - left, bottom - top);
+    context.fillStyle = '#000000';
+    context.fillText(line, x, baseline);
+    // A pixel at a time: red, green, blue, alpha in; blue, green, red, 0 out.
+    const boxWidth = right - left;
+    const image = new Uint32Array(
+      context.getImageData(left, top, boxWidth, bottom - top).data.buffer);
+    for (let y = top; y < bottom; ++y) {
+      const row = out.subarray(y * size + left, y * size + right);
+      const from = (y - top) * boxWidth;
+      for (let i = 0; i < boxWidth; ++i) {
+        const p = image[from + i];
+        row[i] = (p & 0xff) << 16 | p & 0xff00 | p >>> 16 & 0xff;
+      }
     }
   },
 
