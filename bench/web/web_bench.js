@@ -251,6 +251,7 @@ async function main() {
   runs.forEach((r, i) => {
     const t = r.bench.ticks;
     const at = (name) => t[name] - r.startTime;
+    const cpu = (from, to) => cpuAt(r.cpu, r.timeOrigin + to) - cpuAt(r.cpu, r.timeOrigin + from);
     console.log(`run ${i + 1}: exit ${r.exitCode}, MusBuf ${r.musBufHash}, start-up ` +
       `${((r.firstFrame - r.startTime) / 1000).toFixed(2)} s: context ` +
       `${(at('loader-001') / 1000).toFixed(2)}, synthesis ` +
@@ -258,8 +259,9 @@ async function main() {
       `${((t['loader-100'] - t['loader-002']) / 1000).toFixed(2)}, programs ` +
       `${((t['loader-104'] - t['loader-100']) / 1000).toFixed(2)}, rest ` +
       `${((r.firstFrame - t['loader-104']) / 1000).toFixed(2)} s; processor ` +
-      `${((cpuAt(r.cpu, r.timeOrigin + r.firstFrame) - cpuAt(r.cpu, r.timeOrigin + r.startTime)) /
-        1000).toFixed(2)} s`);
+      `${(cpu(r.startTime, r.firstFrame) / 1000).toFixed(2)} s: synthesis ` +
+      `${(cpu(t['loader-001'], t['loader-002']) / 1000).toFixed(2)}, textures ` +
+      `${(cpu(t['loader-002'], t['loader-100']) / 1000).toFixed(2)} s`);
   });
   if (options.until !== null) return;
   const perRun = runs.map((r) => sceneTimes(r.bench.clocks, r.cpu));
