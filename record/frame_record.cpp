@@ -37,7 +37,8 @@ std::vector<uint8_t> pixels;
 std::FILE* logFile;
 PartFile logOut;
 PartFile rawOut;
-std::vector<std::string> writtenFiles; // complete files, removed again when the run fails
+std::vector<std::string> writtenFiles; // frames written, removed again when the run fails
+std::vector<std::string> waitingParts; // complete under NAME.part, named when the run ends
 bool pngDirMade;
 ProgressLine progress;
 
@@ -122,6 +123,21 @@ uint64_t textureHash(GLuint name) {
     return hashBytes(image.data(), image.size());
 }
 
+// Closes a file that is complete; it takes its name when the run ends well.
+bool closeComplete(PartFile& out, bool written) {
+    std::FILE* file = out.file;
+    out.file = nullptr;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed) {
+        waitingParts.push_back(out.path);
+        return true;
+    }
+    const int error = errno;
+    std::remove(partName(out.path).c_str());
+    errno = error;
+    return false;
+}
+
 // Start-up results, including a hash of every uploaded texture's content.
 void writeReport() {
     PartFile report;
@@ -150,8 +166,7 @@ void writeReport() {
     }
     glBindTexture(GL_TEXTURE_2D, GLuint(bound));
     const bool written = !std::ferror(file);
-    if (!closePart(report, written) || !written) failWrite(recording.reportPath);
-    writtenFiles.push_back(recording.reportPath);
+    if (!closeComplete(report, written)) failWrite(recording.reportPath);
 }
 
 const char* programName(uint32_t program) {
@@ -263,8 +278,7 @@ void recordSound(const void* pcm, uint32_t bytes) {
     PartFile wav;
     if (!openPart(wav, recording.wavPath)) failWrite(recording.wavPath);
     const bool written = writeWav(wav.file, static_cast<const uint8_t*>(pcm) + from, to - from);
-    if (!closePart(wav, written) || !written) failWrite(recording.wavPath);
-    writtenFiles.push_back(recording.wavPath);
+    if (!closeComplete(wav, written)) failWrite(recording.wavPath);
 }
 
 void recordAbandon() {
@@ -273,13 +287,17 @@ void recordAbandon() {
     if (logPart[0]) unlink(logPart);
 }
 
-// Closes a file and gives it its name; a failure is reported once.
+// Closes a file; one that failed is reported (once: at the end of a run that
+// went well so far).
 bool finishFile(PartFile& out, bool keep) {
     if (!out.file) return true;
     const std::string path = out.path;
-    const bool written = !std::ferror(out.file);
-    errno = 0;
-    if (closePart(out, keep && written) && written) return true;
+    if (out.file == stdout) {
+        out.file = nullptr;
+        if (std::fflush(stdout) == 0) return true;
+    } else if (closeComplete(out, !std::ferror(out.file))) {
+        return true;
+    }
     if (keep) reportWrite(path, errno);
     return false;
 }
@@ -288,6 +306,16 @@ bool recordFinish(bool keep) {
     logFile = nullptr;
     bool ok = finishFile(logOut, keep);
     ok = finishFile(rawOut, keep && ok) && ok;
+    // Every file complete: they take their names together.
+    for (const std::string& path : waitingParts) {
+        const std::string part = partName(path);
+        if (keep && ok && std::rename(part.c_str(), path.c_str()) != 0) {
+            reportWrite(path, errno);
+            ok = false;
+        }
+        if (!(keep && ok)) std::remove(part.c_str());
+    }
+    waitingParts.clear();
     if (!keep || !ok) {
         for (const std::string& path : writtenFiles)
             std::remove(path.c_str());

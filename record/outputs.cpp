@@ -22,26 +22,15 @@ bool openPart(PartFile& out, const std::string& path) {
     return out.file != nullptr;
 }
 
-bool closePart(PartFile& out, bool keep) {
-    if (!out.file) return true;
-    std::FILE* file = out.file;
-    out.file = nullptr;
-    if (file == stdout) return std::fflush(file) == 0;
-    bool ok = std::fclose(file) == 0;
-    const std::string part = partName(out.path);
-    if (keep && ok) ok = std::rename(part.c_str(), out.path.c_str()) == 0;
-    if (!(keep && ok)) {
-        const int error = errno; // the cause, not the removal's
-        std::remove(part.c_str());
-        errno = error;
-    }
-    return ok;
-}
-
 bool makeWritableFolder(const std::string& dir) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
-    if (!std::filesystem::is_directory(dir, error)) return false;
+    if (!error && !std::filesystem::is_directory(dir, error))
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error) {
+        errno = error.value();
+        return false;
+    }
     return access(dir.c_str(), W_OK | X_OK) == 0;
 }
 

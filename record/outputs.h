@@ -1,5 +1,5 @@
-// The files the recording writes: each under NAME.part until complete, then
-// renamed; PNG frames, raw video rows, WAV sound.
+// The files the recording writes: each under NAME.part until the run ends
+// well, then renamed; PNG frames, raw video rows, WAV sound.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -14,8 +14,6 @@ std::string partName(const std::string& path);
 
 // Opens path.part for writing (or takes standard output for "-").
 bool openPart(PartFile& out, const std::string& path);
-// Closes it and renames it to its final name (keep) or removes it.
-bool closePart(PartFile& out, bool keep);
 
 // The folder exists (created if missing) and a file can be made in it.
 bool makeWritableFolder(const std::string& dir);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -40,8 +41,17 @@ const char usage[] =
     std::exit(code);
 }
 
+// What this run made, taken back when a write fails.
+std::vector<std::string> written;
+std::vector<std::string> foldersMade;
+
 [[noreturn]] void failWrite(const std::string& path) {
-    fail("cannot write " + path + ": " + std::strerror(errno ? errno : EIO), 1);
+    const std::string cause = std::strerror(errno ? errno : EIO);
+    for (const std::string& file : written)
+        std::remove(file.c_str());
+    for (auto folder = foldersMade.rbegin(); folder != foldersMade.rend(); ++folder)
+        rmdir(folder->c_str());
+    fail("cannot write " + path + ": " + cause, 1);
 }
 
 int parseInt(const char* text, const char* option) {
@@ -98,6 +108,7 @@ std::string textureName(int id) {
 
 void writeFile(const std::string& path, const uint32_t* pixels, int w, int h) {
     if (!writePng(path.c_str(), pixels, w, h)) failWrite(path);
+    written.push_back(path);
 }
 
 void writeRaw(const std::string& path, const uint32_t* pixels) {
@@ -105,12 +116,18 @@ void writeRaw(const std::string& path, const uint32_t* pixels) {
         return std::fwrite(pixels, 4, PIXEL_COUNT, f) == size_t(PIXEL_COUNT);
     };
     if (!writeFileAtomically(path.c_str(), write)) failWrite(path);
+    written.push_back(path);
 }
 
 // A folder that takes files, made if missing; checked before anything is
 // built, and a failure says why.
 void makeFolder(const std::string& dir) {
     std::error_code error;
+    std::filesystem::path missing = dir;
+    while (!missing.empty() && !std::filesystem::exists(missing, error)) {
+        foldersMade.insert(foldersMade.begin(), missing.string());
+        missing = missing.parent_path();
+    }
     std::filesystem::create_directories(dir, error);
     if (error) fail("cannot make the folder " + dir + ": " + error.message());
     const std::string probe = dir + "/.texdump-probe";
