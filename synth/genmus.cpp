@@ -96,6 +96,7 @@ void genWorker(int32_t w) {
     // Only the frames that reach MusBuf need to start at zero: what is added
     // past them is never read.
     std::memset(ws.mixBus, 0, musFrames * sizeof(float));
+    platformKeepResponsive();
     for (uint32_t i = 0; i < songLayout.instrumentCount; ++i) {
         renderInstrument(ws, songLayout, i, musLayerPath);
         mixInstrument(ws, songLayout, i);
@@ -119,6 +120,7 @@ void genMusUsing(LayerPath path) {
         platformLargePages(ws.mixBus, musFrames * sizeof(float));
     platformLargePages(MusBuf, sizeof MusBuf);
     buildWaveforms();
+    platformKeepResponsive();
     ThreadHandle left = platformStartThread(genWorker, 0);
     genWorker(2);
     if (left.opaque)

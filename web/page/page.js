@@ -181,7 +181,8 @@
     running = null;
     results.exitCode = code;
     results.state = code === 0 ? 'ended' : 'failed';
-    if (show.audio) show.audio.close();
+    if (show.audio) show.audio.close().catch(() => {});
+    setTimeout(prepareAudio, 0);
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     setTimeout(dropCanvas, 0);
     if (code === 0) {
@@ -266,17 +267,30 @@
     }
   }
 
+  function newAudioContext() {
+    try {
+      return new AudioContext();
+    } catch (error) {
+      return null;
+    }
+  }
+
+  // The first audio context of a page takes the browser most of a second to
+  // make (its audio service starts): one is made while the prompt shows, and
+  // the click only resumes it.
+  let spareAudio = null;
+  function prepareAudio() {
+    if (testClock <= 0 && !spareAudio) spareAudio = newAudioContext();
+  }
+
   // Everything that needs the click's user gesture happens before the first await.
   async function start() {
     if (running || !compiledProgram) return;
     const show = {clickTime: performance.now(), audio: null, fullscreen: false, module: null};
     running = show;
-    let audio = null;
-    try {
-      audio = new AudioContext();
-    } catch (error) {
-      audio = null;
-    }
+    let audio = spareAudio;
+    spareAudio = null;
+    if (!audio || audio.state === 'closed') audio = newAudioContext();
     const resumed = audio ? audio.resume() : Promise.reject(new Error('no Web Audio'));
     const fullscreen = requestFullscreen(testClock <= 0);
     const soundOn = await Promise.race([
@@ -342,6 +356,7 @@
   prepare().then(() => {
     results.state = 'ready';
     showPrompt('');
+    setTimeout(prepareAudio, 0);
   }, (error) => {
     results.state = 'failed';
     showMessage('The presentation could not be loaded.', String(error));
