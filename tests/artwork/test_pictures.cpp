@@ -14,19 +14,28 @@ uint32_t alphaOf(uint32_t p) {
     return p >> 24;
 }
 
-// Counts texels picture 16 shows inside the shader window on a screen of the
-// given height / width that are not fully transparent. The window quad has the
-// corners the framed scene draws; the picture spans the screen width, so a
-// screen point (x, y) samples texture (s, t) = ((x + 1) / 2, (1 - y) / 2 * aspect).
-// Linear filtering reads the 2 x 2 texels around each sample.
-int opaqueTexelsInWindow(const uint32_t* picture, double aspect) {
-    const double cx[4] = {-0.44, -0.44, 0.27, 0.27}, cy[4] = {0.77, 0.2, 0.17, 0.76};
+// The window quad of the framed scene, corners in screen units, and the
+// point (u, v) of it (u from left to right, v from top to bottom).
+constexpr double WindowX[4] = {-0.44, -0.44, 0.27, 0.27}, WindowY[4] = {0.77, 0.2, 0.17, 0.76};
+
+void windowPoint(double u, double v, double& x, double& y) {
+    x = (1 - u) * ((1 - v) * WindowX[0] + v * WindowX[1]) +
+        u * ((1 - v) * WindowX[3] + v * WindowX[2]);
+    y = (1 - u) * ((1 - v) * WindowY[0] + v * WindowY[1]) +
+        u * ((1 - v) * WindowY[3] + v * WindowY[2]);
+}
+
+// Counts texels picture 16 shows over the window's rows vFrom..vTo on a
+// screen of the given height / width that are not fully transparent. The
+// picture spans the screen width, so a screen point (x, y) samples texture
+// (s, t) = ((x + 1) / 2, (1 - y) / 2 * aspect). Linear filtering reads the
+// 2 x 2 texels around each sample.
+int opaqueTexelsInWindow(const uint32_t* picture, double aspect, double vFrom, double vTo) {
     int bad = 0;
     for (int i = 0; i <= 400; ++i) {
         for (int j = 0; j <= 400; ++j) {
-            double u = i / 400.0, v = j / 400.0;
-            double x = (1 - u) * ((1 - v) * cx[0] + v * cx[1]) + u * ((1 - v) * cx[3] + v * cx[2]);
-            double y = (1 - u) * ((1 - v) * cy[0] + v * cy[1]) + u * ((1 - v) * cy[3] + v * cy[2]);
+            double x, y;
+            windowPoint(i / 400.0, vFrom + (vTo - vFrom) * j / 400.0, x, y);
             double s = (x + 1) / 2 * 1024 - 0.5, t = (1 - y) / 2 * aspect * 1024 - 0.5;
             int s0 = int(std::floor(s)), t0 = int(std::floor(t));
             for (int ds = 0; ds < 2; ++ds)
@@ -39,13 +48,62 @@ int opaqueTexelsInWindow(const uint32_t* picture, double aspect) {
     return bad;
 }
 
+bool isFrame(uint32_t p) {
+    return alphaOf(p) == 255 && (p & 0xFF) >= 200 && ((p >> 8) & 0xFF) >= 200 &&
+           ((p >> 16) & 0xFF) >= 200;
+}
+
+// Screen pixels between the window's edge and the frame's bright edge on a
+// 1280 x 720 screen, where a picture texel is 1.25 pixels: from the window
+// point (u, v) on its edge, outwards in texel steps (ds, dt) until the frame.
+double gapToFrame(const uint32_t* picture, double u, double v, int ds, int dt) {
+    constexpr double aspect = 720.0 / 1280.0, pixelsPerTexel = 1.25;
+    double x, y;
+    windowPoint(u, v, x, y);
+    double s = (x + 1) / 2 * 1024, t = (1 - y) / 2 * aspect * 1024;
+    int px = ds < 0 ? int(std::floor(s)) - 1 : ds > 0 ? int(std::ceil(s)) : int(s);
+    int py = dt < 0 ? int(std::floor(t)) - 1 : dt > 0 ? int(std::ceil(t)) : int(t);
+    while (px >= 0 && px < 1024 && py >= 0 && py < 1024 && !isFrame(picture[py * 1024 + px]))
+        px += ds, py += dt;
+    double edge = ds != 0 ? s : t, frame = ds != 0 ? px + (ds < 0) : py + (dt < 0);
+    return std::abs(frame - edge) * pixelsPerTexel;
+}
+
 } // namespace
 
-TEST(Picture16, ShaderWindowStaysTransparentOnCommonScreens) {
+// The window is cut for 16:9 and clear there; on squarer screens it lies lower
+// and the frame's lower edge may crop the shader image, never its upper half.
+TEST(Picture16, ShaderWindowStaysTransparentOnWideScreens) {
     const uint32_t* picture = buildTexture(16);
     ASSERT_NE(picture, nullptr);
-    for (double aspect : {9.0 / 16.0, 10.0 / 16.0, 3.0 / 4.0, 4.0 / 5.0})
-        EXPECT_EQ(opaqueTexelsInWindow(picture, aspect), 0) << "height / width " << aspect;
+    EXPECT_EQ(opaqueTexelsInWindow(picture, 9.0 / 16.0, 0, 1), 0);
+    for (double aspect : {10.0 / 16.0, 3.0 / 4.0, 4.0 / 5.0}) {
+        EXPECT_EQ(opaqueTexelsInWindow(picture, aspect, 0, 0.5), 0) << "height / width " << aspect;
+    }
+}
+
+// On a 1280 x 720 screen the frame's inner edge meets the shader image: no
+// black band between them on any side, measured in three places per side.
+TEST(Picture16, FrameMeetsTheWindowOnSixteenByNine) {
+    const uint32_t* picture = buildTexture(16);
+    ASSERT_NE(picture, nullptr);
+    struct Side {
+        const char* name;
+        int ds, dt;
+        bool alongU; // the side runs from left to right
+        double at;   // v of a horizontal side, u of a vertical one
+    };
+    const Side sides[] = {
+        {"bottom", 0, 1, true, 1}, {"top", 0, -1, true, 0},
+        {"left", -1, 0, false, 0}, {"right", 1, 0, false, 1},
+    };
+    for (const Side& side : sides)
+        for (double w : {0.1, 0.5, 0.9}) {
+            double u = side.alongU ? w : side.at, v = side.alongU ? side.at : w;
+            double gap = gapToFrame(picture, u, v, side.ds, side.dt);
+            EXPECT_LE(gap, 16) << side.name << " at " << w;
+            EXPECT_GE(gap, 0.5) << side.name << " at " << w << ": the frame covers the image";
+        }
 }
 
 TEST(Picture16, FramesTheWindowAndShowsItsVisitors) {
