@@ -226,6 +226,13 @@ run() {
   "$@" 3>&2 2>"$messages" &
   running+=($!)
   wait $! || explain "$culprit" $?
+  encoder_said
+}
+
+# ffmpeg may end with 0 after a failed write that it reported (a full disk
+# while writing the trailer): at -loglevel error any line is a failure.
+encoder_said() {
+  [ ! -s "$encoder_errors" ] || explain ffmpeg 0
 }
 
 # Moves a finished file or folder; a move to another disk copies it.
@@ -283,6 +290,7 @@ else
   wait "$encoder" || explain ffmpeg $?
 fi
 running=()
+encoder_said
 # The sound joins the finished video, whose stream is copied as it is.
 run ffmpeg "$encoder_errors" ffmpeg -hide_banner -loglevel error -nostdin -y \
   -i "$stage/video" -i "$stage/audio.wav" -map 0:v -map 1:a -c:v copy "${sound[@]}" \

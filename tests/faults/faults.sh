@@ -32,7 +32,10 @@ capture_short="--size 32x18 --fps 10 --from 20 --to 20.4"
 capture_long="--size 32x18 --fps 200 --from 20"
 
 # name | command (@D@: the folder under the fault) | outputs under @D@ | where
-# a run has begun rendering (a glob under @D@, for the interrupt)
+# a run has begun rendering (a glob under @D@, for the interrupt; - for rows
+# whose interrupt takes the same path as another's). The lossless format
+# differs from H.264 only in ffmpeg's arguments: it meets the full disk in
+# ffmpeg (full_disk).
 outputs=(
   "headless png|$HEADLESS @R@ --png @D@/png|png|png/frame-000000.png"
   "headless raw|$HEADLESS @R@ --raw @D@/raw|raw|-"
@@ -40,7 +43,6 @@ outputs=(
   "headless log|$HEADLESS @R@ --log @D@/log.txt|log.txt|log.txt.part"
   "headless report|$HEADLESS @R@ --report @D@/report.txt|report.txt|-"
   "capture h264|$CAPTURE @C@ @D@/a.mp4|a.mp4|.capture-*/audio.wav.part"
-  "capture lossless|$CAPTURE @C@ --format lossless @D@/a.mkv|a.mkv|-"
   "capture png|$CAPTURE @C@ --format png @D@/frames|frames|.capture-*/out/frame-000000.png"
   "capture log|$CAPTURE @C@ --log @D@/log.txt @W@/elsewhere.mp4|log.txt|-"
   "texdump|$TEXDUMP --only 0 --raw @D@/textures|textures|-"
@@ -97,6 +99,13 @@ full_disk() {
     expect_failure "$name" "$(command_of "$command" "$work/disk" "$short" "$capture_short")" \
       "$names" "$work/disk" 1 'no space left'
   done
+  # Room for the sound of 2 s (87 pages) and 64 KB: the encoder meets the
+  # full disk, and the headless program's broken pipe is not the cause.
+  rm "$work/disk/fill"
+  head -c $((8 * 1048576 - 87 * 4096 - 65536)) /dev/zero >"$work/disk/fill"
+  expect_failure "capture lossless, ffmpeg filling the disk" \
+    "$CAPTURE --size 320x180 --fps 10 --from 96 --to 98 --format lossless $work/disk/a.mkv" \
+    a.mkv "$work/disk" 1 'no space left'
 }
 
 # A folder that takes no files: a read-only tmpfs as root (root writes
@@ -117,15 +126,15 @@ unwritable() {
   done
 }
 
-# Earlier outputs: each row's run replaces them whole. A used PNG folder
-# keeps none of its frames; a folder holding other files is refused, untouched.
+# Earlier outputs: a used PNG folder keeps none of its frames, the log is
+# replaced; a folder holding other files is refused, untouched. (Earlier
+# outputs of every row outlive an interrupted run: interrupt.)
 existing() {
   local dir="$work/used"
   mkdir -p "$dir/frames" "$dir/other"
   for n in $(seq 0 29); do printf stale >"$dir/frames/$(printf 'frame-%06d.png' "$n")"; done
   printf stale >"$dir/frames/audio.wav"
   printf stale >"$dir/log.txt"
-  printf stale >"$dir/a.mp4"
   printf stale >"$dir/other/notes.txt"
   local status=0
   $CAPTURE $capture_short --format png --log "$dir/log.txt" "$dir/frames" >"$work/out.txt" \
@@ -136,8 +145,6 @@ existing() {
   [ "$(stat -c %s "$dir/frames/audio.wav")" -eq $((44 + 4 * 17640)) ] ||
     problem "capture png: audio.wav is not 0.4 s"
   [ "$(grep -c '^frame ' "$dir/log.txt")" -eq 4 ] || problem "capture log: $(head -c 200 "$dir/log.txt")"
-  $CAPTURE $capture_short "$dir/a.mp4" >/dev/null 2>"$work/err.txt" || problem "capture h264 failed"
-  ! printf stale | cmp -s - "$dir/a.mp4" || problem "capture h264: the earlier video stays"
   expect_failure "capture png into a folder of other files" \
     "$CAPTURE $capture_short --format png $dir/other" "" "$dir" 2 'other than an earlier capture'
   [ "$(ls "$dir/other")" = notes.txt ] || problem "the folder of other files changed: $(ls "$dir/other")"
