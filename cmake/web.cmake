@@ -5,10 +5,11 @@
 set(INTRO_SITE_DIR ${CMAKE_BINARY_DIR}/site)
 add_compile_options(-include ${PROJECT_SOURCE_DIR}/web/bit_cast.h)
 # WebAssembly SIMD (browsers from 2021 on), and SSE2 as Emscripten maps it
-# onto it: the SSE2 paths of the native x86 build (the texture generator's
-# blending) are taken here too. Neither changes a result: no fast-math, no
+# onto it, for the start-up's number crunching (synth/, texgen/): the SSE2
+# paths of the native x86 build (the texture generator's blending, the PCM
+# conversion) are taken here too. Neither changes a result: no fast-math, no
 # contraction, so vectorised loops compute what the scalar ones do.
-add_compile_options(-msimd128 -msse2)
+set(INTRO_WEB_SIMD -msimd128 -msse2)
 set(INTRO_TAHOMA_FONT /usr/share/wine/fonts/tahoma.ttf CACHE FILEPATH "Tahoma (fonts-wine)")
 set(INTRO_SYMBOL_FONT /usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf
     CACHE FILEPATH "Symbola, the symbol fallback face (fonts-symbola)")
