@@ -366,3 +366,53 @@ TEST(HeldCircle, IsRound) {
         }
     EXPECT_GT(nearest / farthest, 0.92);
 }
+
+// Picture 15: the speech balloon (layer 5) reaches the boy (layer 1) only at
+// his head, its tail ending just short of his face; the regular standing
+// further back (layer 2, the front one repeated 200 pixels higher) has his
+// feet on the floor's back edge (drawn with the small regular, layer 3).
+TEST(ShowingTheLoader, TailPointsAtTheMouthAndTheRegularsStandOnTheFloor) {
+    ASSERT_NE(buildTexture(15), nullptr);
+    // The head is a short stroke of three points: its middle one is the centre,
+    // its ends reach 4 pixels further up and down.
+    const double* head = stepPoint(15, 0.023455) + 2;
+    const double hx = head[0] * Size, hy = head[1] * Size, headRadius = 0.023455 * Size + 4;
+    const uint32_t* balloon = layerPixels(5);
+    const uint32_t* boy = layerPixels(1);
+    double nearest = Size;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(balloon[i]) != 0)
+            nearest = std::min(nearest, std::hypot(i % Size - hx, i / Size - hy));
+    EXPECT_LT(nearest, headRadius + 16) << "the tail ends away from the head";
+    EXPECT_GT(nearest, headRadius + 3) << "the tail touches the face";
+    // Nothing of the balloon within 12 pixels of his arms, body or legs.
+    constexpr int clear = 12;
+    int nearBody = 0;
+    for (int y = clear; y < Size - clear; ++y)
+        for (int x = clear; x < Size - clear; ++x) {
+            if (alphaOf(boy[y * Size + x]) == 0 || std::hypot(x - hx, y - hy) < headRadius + 4)
+                continue;
+            for (int dy = -clear; dy <= clear; ++dy)
+                for (int dx = -clear; dx <= clear; ++dx)
+                    nearBody += alphaOf(balloon[(y + dy) * Size + x + dx]) != 0;
+        }
+    EXPECT_EQ(nearBody, 0) << "the balloon starts at the boy's body";
+    // The raised regular's lowest pixels: the floor line right under them.
+    const uint32_t* raised = layerPixels(2);
+    const uint32_t* floor = layerPixels(3);
+    int lowest = -1;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(raised[i]) != 0) lowest = i / Size;
+    ASSERT_GT(lowest, 0);
+    int feet = 0, onFloor = 0;
+    for (int x = 0; x < Size; ++x) {
+        if (alphaOf(raised[lowest * Size + x]) == 0) continue;
+        ++feet;
+        bool below = false;
+        for (int dy = 1; dy <= 3 && !below; ++dy)
+            below = alphaOf(floor[(lowest + dy) * Size + x]) == 255;
+        onFloor += below;
+    }
+    EXPECT_GT(feet, 0);
+    EXPECT_EQ(onFloor, feet) << "the raised regular floats";
+}
