@@ -43,7 +43,7 @@ const char usage[] =
     "  --fail-pixel-format  fail the setting of the pixel format\n"
     "  --fail-context       fail the GL context creation\n"
     "  --help               this text\n"
-    "--stop must lie a frame or more after --start; --loop needs --stop or --escape-frame.\n"
+    "--loop needs --stop or --escape-frame.\n"
     "Files appear under their names only when complete, and a failed or interrupted run\n"
     "leaves none of them. Exit codes: 0 done; 1 a write failed (the line names the file\n"
     "and the cause); 2 a bad option or an output that cannot be written, before anything\n"
@@ -184,9 +184,6 @@ bool recordOption(CommandLine& line) {
 // The sound range and the frame count follow from --start, --stop and --fps.
 void settleRange(CommandLine& line, double stop) {
     const uint32_t from = musicByte(viewer.start);
-    const double period = double(headless.rate.den) / headless.rate.num;
-    if (stop > 0 && stop - viewer.start < period * (1 - 1e-9)) // decimals: 0.7 - 0.6 < 0.1
-        commandLineError(line, "--stop must lie at least a frame after --start");
     recording.soundFrom = from;
     const uint32_t fromSample = from / audioFrameBytes;
     if (stop > 0) {
@@ -194,6 +191,8 @@ void settleRange(CommandLine& line, double stop) {
         recording.soundTo = uint32_t(headless.stopByte);
         recording.totalFrames =
             gridFramesBefore(headless.stopByte / audioFrameBytes - fromSample, headless.rate);
+        // Times that round to one audio frame make a range without a frame.
+        if (recording.totalFrames < 1) commandLineError(line, "--stop must lie after --start");
     } else {
         recording.totalFrames = gridFramesBefore(showEndSamples + 1 - fromSample, headless.rate);
     }
