@@ -421,3 +421,50 @@ TEST(ShowingTheLoader, TailPointsAtTheMouthAndTheRegularsStandOnTheFloor) {
     EXPECT_GT(feet, 0);
     EXPECT_EQ(onFloor, feet) << "the raised regular floats";
 }
+
+// Picture 6: the shapes his equations draw are on the computer's screen. The
+// dark blue layer (1) holds the circle, the heart and, lowest, the monitor's
+// stand; the two shapes lie wholly on the white screen (layer 0) and each is
+// an outline around white. Near the floor the chair's two legs, the boy's
+// foot and the desk's leg stand apart.
+TEST(ShapesOnTheScreen, DrawnOnWhiteAndTheChairApartFromTheLegs) {
+    ASSERT_NE(buildTexture(6), nullptr);
+    const uint32_t* white = layerPixels(0);
+    const uint32_t* blue = layerPixels(1);
+    Regions r = regionsOf([&](int i) { return alphaOf(blue[i]) == 255; });
+    std::vector<int> shapes; // region numbers, the lowest last
+    for (size_t k = 0; k < r.list.size(); ++k)
+        if (r.list[k].size > 200) shapes.push_back(int(k));
+    ASSERT_EQ(shapes.size(), 3u);
+    std::sort(shapes.begin(), shapes.end(),
+              [&](int a, int b) { return r.list[a].maxY < r.list[b].maxY; });
+    for (int k : {shapes[0], shapes[1]}) {
+        const Region& g = r.list[k];
+        int offScreen = 0;
+        for (int i = 0; i < Size * Size; ++i)
+            offScreen += r.label[i] == k && alphaOf(white[i]) != 255;
+        EXPECT_EQ(offScreen, 0) << "a shape off the screen at " << g.minX << "," << g.minY;
+        int centre = int(g.centreY()) * Size + int(g.centreX());
+        EXPECT_NE(r.label[centre], k) << "not an outline at " << g.minX << "," << g.minY;
+        EXPECT_EQ(alphaOf(white[centre]), 255);
+    }
+    // Separate runs of white 12 rows above the lowest white row.
+    int lowest = -1;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(white[i]) != 0) lowest = i / Size;
+    const uint32_t* row = white + (lowest - 12) * Size;
+    int runs = 0, gapBefore = Size, narrowestGap = Size;
+    for (int x = 0; x < Size; ++x) {
+        if (alphaOf(row[x]) == 0) {
+            ++gapBefore;
+            continue;
+        }
+        if (gapBefore > 0) {
+            if (runs > 0) narrowestGap = std::min(narrowestGap, gapBefore);
+            ++runs;
+        }
+        gapBefore = 0;
+    }
+    EXPECT_EQ(runs, 4) << "chair legs, foot and desk leg";
+    EXPECT_GE(narrowestGap, 20);
+}
