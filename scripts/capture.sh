@@ -123,6 +123,22 @@ make_folder() {
   error=$(mkdir -p -- "$1" 2>&1) || fail "cannot make the folder $1: $(cause "$error")"
 }
 
+# Whatever was made is removed again unless the capture completes.
+running=() stage="" notes="" log_part=""
+cleanup() {
+  trap '' INT TERM
+  for pid in "${running[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  # An earlier capture set aside and not yet replaced goes back.
+  if [ -d "$stage/earlier" ] && [ ! -e "$out" ]; then mv "$stage/earlier" "$out" || true; fi
+  [ -z "$stage" ] || rm -rf "$stage"
+  [ -z "$notes" ] || rm -rf "$notes"
+  [ -z "$log_part" ] || rm -f "$log_part"
+}
+trap cleanup EXIT
+trap 'echo "capture.sh: stopped; nothing written" >&2; exit 130' INT
+trap 'echo "capture.sh: stopped; nothing written" >&2; exit 143' TERM
+
 # A staging folder beside OUTPUT (renames into place stay on one disk), and
 # a file beside the log that it is copied to before it takes its name.
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
@@ -139,37 +155,24 @@ if [ "$format" = png ]; then
 elif [ -d "$out" ]; then
   fail "$out is a folder"
 fi
+# Makes a file or folder under a name chosen here first, so that an
+# interrupt at any moment finds it to remove.
 probe() {
   local error
-  error=$(mktemp "$1" 2>&1) || fail "cannot write into $(dirname "$1"): $(cause "$error")"
-  echo "$error"
+  error=$("$@" 2>&1) || fail "cannot write into $(dirname "${!#}"): $(cause "$error")"
 }
-stage=$(probe "$place/.capture-XXXXXX")
-rm -f "$stage" && mkdir "$stage"
-log_part=""
+stage="$place/.capture-$$-$RANDOM"
+probe mkdir -- "$stage"
 case "$log" in
   "" | -) ;;
   *)
     case "$log" in /*) ;; *) log="$PWD/$log" ;; esac
     [ ! -d "$log" ] || fail "--log: $log is a folder"
     make_folder "$(dirname "$log")"
-    log_part=$(probe "$(dirname "$log")/.capture-log-XXXXXX") ;;
+    log_part="$(dirname "$log")/.capture-log-$$-$RANDOM"
+    probe touch -- "$log_part" ;;
 esac
 
-running=()
-notes=""
-cleanup() {
-  trap '' INT TERM
-  for pid in "${running[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  # An earlier capture set aside and not yet replaced goes back.
-  if [ -d "$stage/earlier" ] && [ ! -e "$out" ]; then mv "$stage/earlier" "$out" || true; fi
-  rm -rf "$stage" "$notes"
-  [ -z "$log_part" ] || rm -f "$log_part"
-}
-trap cleanup EXIT
-trap 'echo "capture.sh: stopped; nothing written" >&2; exit 130' INT
-trap 'echo "capture.sh: stopped; nothing written" >&2; exit 143' TERM
 
 # The messages go to stderr when the log takes standard output.
 say() {
@@ -188,7 +191,8 @@ fi
 range=(--size "$size" --fps "$fps" --start "$from" --stop "$to" --progress-fd 3)
 [ -z "$log" ] || range+=(--log "$stage/log")
 # The programs' messages are kept apart from OUTPUT's disk, which may be full.
-notes=$(mktemp -d 2>/dev/null) || notes=$stage
+notes="${TMPDIR:-/tmp}/capture-notes-$$-$RANDOM"
+mkdir -- "$notes" 2>/dev/null || notes=$stage
 headless_errors="$notes/headless.txt"
 encoder_errors="$notes/ffmpeg.txt"
 say "Recording $size at $fps frames per second, music time $from to $to s, into $out"

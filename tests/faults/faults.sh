@@ -140,7 +140,7 @@ existing() {
   $CAPTURE $capture_short --format png --log "$dir/log.txt" "$dir/frames" >"$work/out.txt" \
     2>"$work/err.txt" || status=$?
   [ "$status" -eq 0 ] || problem "capture png: exit $status: $(own_lines "$work/err.txt")"
-  [ "$(ls "$dir/frames" | grep -c '^frame-')" -eq 4 ] || problem "capture png: $(ls "$dir/frames")"
+  [ "$(find "$dir/frames" -name 'frame-*' | wc -l)" -eq 4 ] || problem "capture png: $(ls "$dir/frames")"
   grep -q "Wrote 4 frames" "$work/out.txt" || problem "capture png says $(cat "$work/out.txt")"
   [ "$(stat -c %s "$dir/frames/audio.wav")" -eq $((44 + 4 * 17640)) ] ||
     problem "capture png: audio.wav is not 0.4 s"
@@ -186,6 +186,18 @@ interrupt() {
     done
     [ -z "$(leftovers "$dir")" ] || problem "$name: left $(leftovers "$dir")"
   done
+  # SIGTERM, as a service manager stops a job, while the program loads.
+  local dir="$work/terminated" status=0
+  mkdir -p "$dir"
+  $CAPTURE $capture_long "$dir/a.mp4" >/dev/null 2>"$work/err.txt" &
+  local job=$!
+  until compgen -G "$dir/.capture-*" >/dev/null; do sleep 0.1; done
+  kill -TERM $job
+  wait $job || status=$?
+  [ "$status" -eq 143 ] || problem "SIGTERM: exit $status, not 143"
+  [ "$(own_lines "$work/err.txt")" = "capture.sh: stopped; nothing written" ] ||
+    problem "SIGTERM said: $(own_lines "$work/err.txt")"
+  [ -z "$(ls -A "$dir")" ] || problem "SIGTERM: left $(ls -A "$dir")"
 }
 
 case "$group" in
