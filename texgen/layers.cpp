@@ -8,6 +8,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 #if defined(__x86_64__) || defined(__i386__)
 namespace {
@@ -84,6 +87,30 @@ __attribute__((target("avx2"))) int applyRulesAvx2(const ByteRule* rule, const u
 }
 #endif
 
+#if defined(__wasm_simd128__)
+// applyRulesAvx2 four pixels a vector with WebAssembly's byte swizzle, which
+// gives 0 for the out-of-range index of a constant byte as the AVX2 shuffle does.
+int applyRulesSimd128(const ByteRule* rule, const uint32_t* from, uint32_t* to, int n) {
+    alignas(16) uint8_t pick[16], flip[16], put[16];
+    for (int b = 0; b < 16; ++b) {
+        const ByteRule& r = rule[b % 4];
+        pick[b] = r.constant ? 0x80 : uint8_t(b / 4 * 4 + r.source);
+        flip[b] = !r.constant && r.invert ? 0xFF : 0;
+        put[b] = r.constant ? r.value : 0;
+    }
+    const v128_t shuffle = wasm_v128_load(pick);
+    const v128_t invert = wasm_v128_load(flip);
+    const v128_t constants = wasm_v128_load(put);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const v128_t v = wasm_v128_load(from + i);
+        wasm_v128_store(
+            to + i, wasm_v128_or(wasm_v128_xor(wasm_i8x16_swizzle(v, shuffle), invert), constants));
+    }
+    return i;
+}
+#endif
+
 // to[i] := from[i] as the rules read it.
 void applyRules(const ByteRule* rule, const uint32_t* from, uint32_t* to, int n) {
     uint32_t base = 0, shift[4], invert[4], keep[4];
@@ -96,6 +123,9 @@ void applyRules(const ByteRule* rule, const uint32_t* from, uint32_t* to, int n)
     int i = 0;
 #if defined(__x86_64__) || defined(__i386__)
     if (haveAvx2()) i = applyRulesAvx2(rule, from, to, n);
+#endif
+#if defined(__wasm_simd128__)
+    i = applyRulesSimd128(rule, from, to, n);
 #endif
     for (; i < n; ++i) {
         const uint32_t p = from[i];
