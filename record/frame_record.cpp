@@ -91,6 +91,7 @@ void readScreen() {
 char rawPart[4096];
 char pngPart[4096];
 char logPart[4096];
+char loaderName[4096]; // DIR/loader-000.png
 
 void keepName(char (&name)[4096], const std::string& path) {
     const std::string part = path.empty() ? "" : partName(path);
@@ -202,6 +203,9 @@ bool recordOpen() {
     if (!dir.empty()) {
         std::error_code error;
         pngDirMade = !std::filesystem::exists(dir, error);
+        const std::string loader = dir + "/loader-000.png";
+        if (loader.size() < sizeof loaderName)
+            std::memcpy(loaderName, loader.c_str(), loader.size() + 1);
         if (!makeWritableFolder(dir)) {
             std::fprintf(stderr, "intro_headless: cannot write into %s: %s\n", dir.c_str(),
                          std::strerror(errno ? errno : EACCES));
@@ -281,10 +285,27 @@ void recordSound(const void* pcm, uint32_t bytes) {
     if (!closeComplete(wav, written)) failWrite(recording.wavPath);
 }
 
+// The loader frames written so far, by name from their ticks, without
+// allocating: this runs in a signal handler.
+void removeLoaderFrames() {
+    char name[sizeof loaderName];
+    std::memcpy(name, loaderName, sizeof name);
+    const size_t digits = std::strlen(name) - std::strlen("000.png");
+    for (const uint32_t tick : recording.loaderTicks) {
+        if (tick > intro.progressTicks) break;
+        name[digits] = char('0' + tick / 100 % 10);
+        name[digits + 1] = char('0' + tick / 10 % 10);
+        name[digits + 2] = char('0' + tick % 10);
+        unlink(name);
+    }
+}
+
 void recordAbandon() {
     if (rawPart[0]) unlink(rawPart);
     if (pngPart[0]) unlink(pngPart);
     if (logPart[0]) unlink(logPart);
+    if (loaderName[0]) removeLoaderFrames();
+    if (pngDirMade) rmdir(recording.pngDir.c_str());
 }
 
 // Closes a file; one that failed is reported (once: at the end of a run that

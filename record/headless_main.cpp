@@ -26,7 +26,7 @@ const char usage[] =
     "  --png DIR            write frames as PNG files into DIR (created if missing)\n"
     "  --every N            write every Nth main-loop frame (with --png)\n"
     "  --at T1,T2,...       write the first frames at these music times (s; with --png)\n"
-    "  --loader-ticks N,... write the loader bar after these ticks (1 to 1000; with --png)\n"
+    "  --loader-ticks N,... write the loader bar after these ticks (1 to 999; with --png)\n"
     "  --raw FILE|-         write every main-loop frame as raw RGBA, rows top-down\n"
     "  --wav FILE           write the soundtrack from --start to --stop as a WAV file\n"
     "  --log FILE|-         a line per frame: number, clocks, scene, presents, timeline fields\n"
@@ -74,7 +74,7 @@ bool parseTime(const char* text, double* time) {
 
 bool parseTick(const char* text, uint32_t* tick) {
     int64_t count = 0;
-    if (!parseCount(text, 1, 1000, &count)) return false;
+    if (!parseCount(text, 1, 999, &count)) return false;
     *tick = uint32_t(count);
     return true;
 }
@@ -158,7 +158,7 @@ bool recordOption(CommandLine& line) {
             parseList<double>(line, "--at wants ascending times from 0 to before 134.4", parseTime);
     } else if (option == "--loader-ticks") {
         recording.loaderTicks =
-            parseList<uint32_t>(line, "--loader-ticks wants ascending ticks, 1 to 1000", parseTick);
+            parseList<uint32_t>(line, "--loader-ticks wants ascending ticks, 1 to 999", parseTick);
     } else if (option == "--raw") {
         recording.rawPath = optionValue(line);
     } else if (option == "--wav") {

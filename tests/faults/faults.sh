@@ -31,21 +31,22 @@ long="--size 32x18 --fps 200 --start 20"
 capture_short="--size 32x18 --fps 10 --from 20 --to 20.4"
 capture_long="--size 32x18 --fps 200 --from 20"
 
-# name | command (@D@: the folder under the fault) | outputs under @D@ | where
+# name | command (@D@: the folder under the fault) | outputs under @D@ (a
+# folder ends with /) | where
 # a run has begun rendering (a glob under @D@, for the interrupt; - for rows
 # whose interrupt takes the same path as another's). The lossless format
 # differs from H.264 only in ffmpeg's arguments: it meets the full disk in
 # ffmpeg (full_disk).
 outputs=(
-  "headless png|$HEADLESS @R@ --png @D@/png|png|png/frame-000000.png"
+  "headless png|$HEADLESS @R@ --png @D@/png|png/|png/frame-000000.png"
   "headless raw|$HEADLESS @R@ --raw @D@/raw|raw|-"
   "headless wav|$HEADLESS @R@ --wav @D@/a.wav|a.wav|a.wav.part"
-  "headless log|$HEADLESS @R@ --log @D@/log.txt|log.txt|log.txt.part"
+  "headless log, loader frames|$HEADLESS @R@ --log @D@/log.txt --png @D@/loader --loader-ticks 1,2,90|log.txt loader/|loader/loader-001.png"
   "headless report|$HEADLESS @R@ --report @D@/report.txt|report.txt|-"
   "capture h264|$CAPTURE @C@ @D@/a.mp4|a.mp4|.capture-*/audio.wav.part"
-  "capture png|$CAPTURE @C@ --format png @D@/frames|frames|.capture-*/out/frame-000000.png"
+  "capture png|$CAPTURE @C@ --format png @D@/frames|frames/|.capture-*/out/frame-000000.png"
   "capture log|$CAPTURE @C@ --log @D@/log.txt @W@/elsewhere.mp4|log.txt|-"
-  "texdump|$TEXDUMP --only 0 --raw @D@/textures|textures|-"
+  "texdump|$TEXDUMP --only 0 --raw @D@/textures|textures/|-"
   "texdump sheet|$TEXDUMP --sheet @D@/sheet.png|sheet.png|-"
   "musgen|$MUSGEN --quiet --raw @D@/song.pcm @D@/song.wav|song.wav song.pcm|-"
 )
@@ -81,7 +82,7 @@ expect_failure() {
   [ "$(grep -c . <<<"$said")" -eq 1 ] || problem "$name: not one line: $said"
   grep -qiE "$cause" <<<"$said" || problem "$name: '$said' does not say '$cause'"
   for output in $names; do
-    [ ! -e "$dir/$output" ] || problem "$name: $output left behind"
+    [ ! -e "$dir/${output%/}" ] || problem "$name: $output left behind"
   done
   [ -z "$(leftovers "$dir")" ] || problem "$name: left $(leftovers "$dir")"
 }
@@ -160,9 +161,10 @@ interrupt() {
     [ "$begun" != - ] || continue
     local dir="$work/run-${name// /-}"
     mkdir -p "$dir"
-    for output in $names; do printf stale >"$dir/$output"; done
-    [ "$name" != "headless png" ] || rm "$dir/png"
-    [ "$name" != "capture png" ] || { rm "$dir/frames" && mkdir "$dir/frames" && printf stale >"$dir/frames/audio.wav"; }
+    for output in $names; do
+      case "$output" in */) ;; *) printf stale >"$dir/$output" ;; esac
+    done
+    [ "$name" != "capture png" ] || { mkdir "$dir/frames" && printf stale >"$dir/frames/audio.wav"; }
     eval "exec $(command_of "$command" "$dir" "$long" "$capture_long")" >/dev/null 2>"$work/err.txt" &
     local job=$! waited=0
     until compgen -G "$dir/$begun" >/dev/null || [ $waited -ge 600 ] || ! kill -0 $job 2>/dev/null; do
@@ -180,9 +182,12 @@ interrupt() {
       *) [ -z "$said" ] || problem "$name said: $said" ;;
     esac
     for output in $names; do
-      [ "$name" = "headless png" ] && [ ! -e "$dir/png" ] && continue
-      [ "$name" = "capture png" ] && [ "$(cat "$dir/frames/audio.wav")" = stale ] && continue
-      [ "$(cat "$dir/$output" 2>&1)" = stale ] || problem "$name: $output is not the earlier one"
+      case "$name:$output" in
+        "capture png:frames/") [ "$(cat "$dir/frames/audio.wav")" = stale ] ||
+          problem "$name: the earlier capture is gone" ;;
+        *:*/) [ ! -e "$dir/$output" ] || problem "$name: $output left behind" ;;
+        *) [ "$(cat "$dir/$output" 2>&1)" = stale ] || problem "$name: $output is not the earlier one" ;;
+      esac
     done
     [ -z "$(leftovers "$dir")" ] || problem "$name: left $(leftovers "$dir")"
   done
