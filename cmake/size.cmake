@@ -9,14 +9,25 @@ set(INTRO_SIZE ON)
 add_compile_definitions(INTRO_SIZE=1)
 add_compile_options(-Os -ffunction-sections
                     -fno-asynchronous-unwind-tables -fno-unwind-tables
+                    $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>
                     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
                     $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
 add_link_options(-Wl,--gc-sections)
 
-# The product itself: a map file for the size report, then stripped.
+# No -fthreadsafe-statics: the function-local statics of the program hold
+# values that every thread computes alike (which vector paths the processor
+# has), and the guards would link the runtime's exception machinery.
+
+# The product itself: the runtime pieces of size/runtime_win32.cpp, the C
+# library's own printf (size/stdio_win32.c) for the one message it prints, no base relocations (a
+# program is loaded at its preferred address), a map file for the size report,
+# then stripped.
 function(intro_size_product)
   if(TARGET intro)
-    target_link_options(intro PRIVATE -s "-Wl,-Map=$<TARGET_FILE:intro>.map")
+    target_sources(intro PRIVATE ${CMAKE_SOURCE_DIR}/size/runtime_win32.cpp
+                                 ${CMAKE_SOURCE_DIR}/size/stdio_win32.c)
+    target_link_options(intro PRIVATE -s -Wl,--disable-reloc-section
+                        "-Wl,-Map=$<TARGET_FILE:intro>.map")
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL intro_size_product)
