@@ -18,6 +18,28 @@ add_link_options(-Wl,--gc-sections)
 # values that every thread computes alike (which vector paths the processor
 # has), and the guards would link the runtime's exception machinery.
 
+# The artwork points as small integer steps (size/pack_artwork.py), made when
+# the build is configured and again whenever the drawings change; the texture
+# generator is compiled with them instead of the table of doubles.
+set(intro_artwork ${CMAKE_SOURCE_DIR}/texgen/artwork/artwork_points.cpp)
+set(intro_artwork_packed ${CMAKE_BINARY_DIR}/size/artwork_points.cpp)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/size)
+execute_process(COMMAND python3 ${CMAKE_SOURCE_DIR}/size/pack_artwork.py
+                        ${intro_artwork} ${intro_artwork_packed}
+                COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${intro_artwork} ${CMAKE_SOURCE_DIR}/size/pack_artwork.py)
+
+function(intro_size_artwork)
+  if(TARGET texgen)
+    get_target_property(sources texgen SOURCES)
+    list(FILTER sources EXCLUDE REGEX "artwork_points\\.cpp$")
+    list(APPEND sources ${intro_artwork_packed})
+    set_property(TARGET texgen PROPERTY SOURCES ${sources})
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL intro_size_artwork)
+
 # The product itself: the runtime pieces of size/runtime_win32.cpp, the C
 # library's own printf (size/stdio_win32.c) for the one message it prints, no base relocations (a
 # program is loaded at its preferred address), a map file for the size report,
