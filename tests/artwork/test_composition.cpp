@@ -468,3 +468,89 @@ TEST(ShapesOnTheScreen, DrawnOnWhiteAndTheChairApartFromTheLegs) {
     EXPECT_EQ(runs, 4) << "chair legs, foot and desk leg";
     EXPECT_GE(narrowestGap, 20);
 }
+
+namespace {
+
+// Point number of the first point of recipe 2's drawing step k (in stream order).
+int portraitStep(int k, int& count) {
+    int point = artworkRecipeStart(2), seen = 0;
+    for (const ArtworkStep& s : ArtworkSteps) {
+        if (s.recipe != 2) continue;
+        if (seen++ == k) {
+            count = s.count;
+            return point;
+        }
+        point += s.count;
+    }
+    ADD_FAILURE() << "recipe 2 has no step " << k;
+    count = 0;
+    return point;
+}
+
+int portraitStepCount() {
+    int n = 0;
+    for (const ArtworkStep& s : ArtworkSteps)
+        n += s.recipe == 2;
+    return n;
+}
+
+} // namespace
+
+// Picture 2, the portrait: the head's outline (the hidden outline layer's
+// 60-point step) is a smooth curve, not a faceted or jagged one; the whiskers
+// (the first and third steps of the final outline layer, its last eleven)
+// run between the cheek stripes, never over them; and the shirt below the
+// collar shows its two arms, a fold, the pocket and two buttons, no stray
+// strokes.
+TEST(Portrait, SmoothHeadWhiskersClearOfStripesPlainShirt) {
+    const int steps = portraitStepCount();
+    int head = -1, count = 0;
+    for (int k = 0; k < steps && head < 0; ++k)
+        if (int first = portraitStep(k, count); count == 60) head = first;
+    ASSERT_GE(head, 0);
+    double sharpest = 0;
+    for (int j = 1; j + 1 < 60; ++j) {
+        const double* a = ArtworkPoints[head + j - 1];
+        const double* b = ArtworkPoints[head + j];
+        const double* c = ArtworkPoints[head + j + 1];
+        double turn = std::abs(std::remainder(std::atan2(c[1] - b[1], c[0] - b[0]) -
+                                                  std::atan2(b[1] - a[1], b[0] - a[0]),
+                                              2 * M_PI));
+        sharpest = std::max(sharpest, turn);
+    }
+    EXPECT_LT(sharpest, 0.5) << "a corner of " << sharpest << " radians in the head's outline";
+
+    std::vector<uint32_t> p = picture(2);
+    auto isStripe = [](uint32_t q) { return (q & 0xFFFFFF) == 0x0B1E24; };
+    for (int k : {steps - 11, steps - 9}) {
+        int first = portraitStep(k, count), onStripe = 0;
+        for (int j = 0; j + 1 < count; ++j) {
+            const double* a = ArtworkPoints[first + j];
+            const double* b = ArtworkPoints[first + j + 1];
+            for (int t = 0; t <= 100; ++t) {
+                int x = int((a[0] + (b[0] - a[0]) * t / 100) * Size);
+                int y = int((a[1] + (b[1] - a[1]) * t / 100) * Size);
+                // The outlines darken the pixels next to them: look 4 pixels
+                // around the line for the stripes' own colour.
+                for (int dy = -4; dy <= 4; ++dy)
+                    for (int dx = -4; dx <= 4; ++dx)
+                        onStripe += isStripe(p[(y + dy) * Size + x + dx]);
+            }
+        }
+        EXPECT_EQ(onStripe, 0) << "whiskers of step " << k << " cross a stripe";
+    }
+
+    ASSERT_NE(buildTexture(2), nullptr);
+    const uint32_t* outlines = layerPixels(0);
+    // The lines are one pixel wide: a pixel counts when one of its eight
+    // neighbours is on a line, so that diagonal runs hold together.
+    Regions r = regionsOf([&](int i) {
+        int x = i % Size, y = i / Size;
+        if (y < 580 || y >= Size - 1 || x < 1 || x >= Size - 1) return false;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (alphaOf(outlines[i + dy * Size + dx]) != 0) return true;
+        return false;
+    });
+    EXPECT_EQ(r.list.size(), 6u) << "lines on the shirt";
+}
