@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 // Page side: web/library_web.js.
@@ -276,6 +277,10 @@ void platformPresent() {
     }
     if (testClock()) presentLoaderFrame();
     webYield(0);
+    // A program drawn with for the first time may keep the driver busy for
+    // seconds (web/fixed_function.cpp): the loader waits without blocking.
+    while (fixedFunctionFirstUsePending() && !webQuitRequested())
+        emscripten_sleep(10);
     lastBreak = emscripten_get_now();
     fitLoaderViewport();
 }

@@ -8,7 +8,8 @@ if [ "${1:-}" = --help ]; then
   echo "usage: scripts/test-web.sh"
   echo "Builds the browser version and checks it in headless chromium and in Firefox ESR"
   echo "(on a virtual X server) against the native headless program's frames; the frames"
-  echo "compared are left in build-web/web-test and build-web/firefox-test."
+  echo "compared are left in build-web/web-test and build-web/firefox-test; then runs the"
+  echo "show on chromium's software WebGL (SwiftShader) and checks every scene comes in time."
   exit 0
 fi
 cd "$(dirname "$0")/.."
@@ -23,6 +24,9 @@ echo "intro.wasm: $(stat -c %s "$web/site"/intro.wasm) bytes, intro.js: $(stat -
 status=0
 node web/test/web_test.js "$web/site" build/frame/intro_headless \
   build/tools/framediff/framediff "$web/web-test" || status=1
+# Chromium's own software WebGL (SwiftShader), what a visitor without GPU
+# acceleration gets: every scene in time at 480x270, the GPU process in bounds.
+node web/test/software_test.js "$web/site" || status=1
 # The second engine: Firefox ESR on a virtual X server (skipped where missing).
 node web/test/firefox_test.js "$web/site" build/frame/intro_headless \
   build/tools/framediff/framediff "$web/firefox-test" || status=1

@@ -3,6 +3,7 @@
 #include "web/glsl_es.h"
 
 #include <GLES3/gl3.h>
+#include <emscripten/html5.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -228,15 +229,66 @@ void shaderSource(GLuint shader, GLsizei count, const GLchar* const* strings,
     glShaderSource(shader, 1, &text, nullptr);
 }
 
-void linkProgram(GLuint program) {
-    bindAttributes(program);
-    glLinkProgram(program);
-}
-
 void useProgram(GLuint program) {
     ff.userProgram = program;
     ff.currentProgram = program;
     glUseProgram(program);
+}
+
+// A driver may compile a program only at its first draw: ANGLE on SwiftShader
+// (Chromium's software WebGL) builds the pipeline there, seconds for the can
+// program. So each program draws once right after its link, in the loader,
+// with the state its scene draws with (this layer's vertex array, blending
+// and depth test off) on one pixel the loader's next clear covers; the
+// scissor, blending, depth test and current program are put back. A fence
+// after the draw tells the loader when the driver is done
+// (fixedFunctionFirstUsePending), so that it waits for it handing control to
+// the browser instead of in the next call that needs an answer from WebGL.
+// (KHR_parallel_shader_compile would not help: SwiftShader does not offer it,
+// and the program's build asks for each stage's and the link's status right
+// away, as it does natively.)
+GLsync firstUseDone;
+
+void firstUse(GLuint program) {
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (!linked) return;
+    const bool scissorTest = glIsEnabled(GL_SCISSOR_TEST);
+    const bool blend = glIsEnabled(GL_BLEND);
+    const bool depthTest = glIsEnabled(GL_DEPTH_TEST);
+    GLint scissor[4];
+    emscripten_glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    const GLuint userProgram = ff.userProgram;
+    const GLuint currentProgram = ff.currentProgram;
+    emscripten_glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+    emscripten_glDisable(GL_BLEND);
+    emscripten_glDisable(GL_DEPTH_TEST);
+    useProgram(program);
+    ff.primitive = quadsMode;
+    ff.count = 4;
+    for (int k = 0; k < 4; ++k)
+        ff.vertices[k] = {{k == 1 || k == 2 ? 1.0f : -1.0f, k < 2 ? -1.0f : 1.0f, 0, 1},
+                          {0, 0, 0, 1},
+                          {1, 1, 1, 1}};
+    draw();
+    ff.count = 0;
+    ff.userProgram = userProgram;
+    ff.currentProgram = currentProgram;
+    glUseProgram(currentProgram);
+    glScissor(scissor[0], scissor[1], scissor[2], scissor[3]);
+    (scissorTest ? emscripten_glEnable : emscripten_glDisable)(GL_SCISSOR_TEST);
+    (blend ? emscripten_glEnable : emscripten_glDisable)(GL_BLEND);
+    (depthTest ? emscripten_glEnable : emscripten_glDisable)(GL_DEPTH_TEST);
+    if (firstUseDone) glDeleteSync(firstUseDone); // the new fence follows it
+    firstUseDone = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+}
+
+void linkProgram(GLuint program) {
+    bindAttributes(program);
+    glLinkProgram(program);
+    firstUse(program);
 }
 
 struct NamedProc {
@@ -293,6 +345,19 @@ bool startFixedFunction() {
     attribute(attributeTexCoord, offsetof(Vertex, texCoord));
     attribute(attributeColour, offsetof(Vertex, colour));
     return true;
+}
+
+bool fixedFunctionFirstUsePending() {
+    if (!firstUseDone) return false;
+    GLint status = GL_UNSIGNALED;
+    if (!emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()))
+        glGetSynciv(firstUseDone, GL_SYNC_STATUS, 1, nullptr, &status);
+    else
+        status = GL_SIGNALED; // nothing more to wait for
+    if (status != GL_SIGNALED) return true;
+    glDeleteSync(firstUseDone);
+    firstUseDone = nullptr;
+    return false;
 }
 
 void* fixedFunctionProc(const char* name) {

@@ -9,6 +9,12 @@
 // Builds the layer's own program and buffers; needs a current WebGL 2 context.
 bool startFixedFunction();
 
+// Whether the draw with which the newest program was first used (right after
+// its link) may still be in the works in the driver, which can take seconds
+// to compile it; asks without waiting. The loader waits for it handing
+// control to the browser.
+bool fixedFunctionFirstUsePending();
+
 // An entry point of the program's GL table, or of the diagnostics it asks for
 // beside the table, by name; null for any other name.
 void* fixedFunctionProc(const char* name);

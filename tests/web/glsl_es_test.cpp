@@ -7,6 +7,7 @@
 
 #include <regex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -103,6 +104,152 @@ TEST(GlslEs, UnknownBuiltInsAreRefusedByName) {
               "no GLSL ES equivalent for the built-in gl_FragData");
     EXPECT_EQ(errorOf("uniform int i; void main() { gl_FragColor = gl_TexCoord[i]; }\n"),
               "gl_TexCoord needs a literal index from 0 to 7");
+}
+
+// --- calls through loops of their own (fragment stage) ---
+
+const std::string once = "for (int ffOnce = int(min(gl_FragCoord.x, 0.0)); ffOnce < 1; ++ffOnce) ";
+
+// f loops, g only branches, h calls g: calls of f and h move, calls of g stay.
+const char functions[] = "float f(float x)\n{\n    for (int i = 0; i < 4; i++)\n"
+                         "        x *= 0.5;\n    return x;\n}\n"
+                         "float g(float x)\n{\n    if (x > 0.0)\n        return 1.0;\n"
+                         "    return x;\n}\n"
+                         "vec3 h(float x)\n{\n    return vec3(g(x) * 2.0);\n}\n";
+
+std::string body(const std::string& source) {
+    const std::string es = translateToEs300((std::string(functions) + source).c_str(),
+                                            ShaderStage::fragment)
+                               .source;
+    return es.substr(es.find("void main()"));
+}
+
+TEST(GlslEsCalls, CallsOfFunctionsThatLoopOrCallBranchesMoveInEvaluationOrder) {
+    EXPECT_EQ(body("void main()\n{\n    float a = f(1.0) - f(g(2.0));\n}\n"),
+              "void main()\n{\n    float ffCall0; " + once + "ffCall0 = f(1.0); float ffCall1; " +
+                  once + "ffCall1 = f(g(2.0)); float a = ffCall0 - ffCall1;\n}\n");
+    // Arguments first: the inner call's result feeds the outer call.
+    EXPECT_EQ(body("void main()\n{\n    gl_FragColor = vec4(h(f(1.0)), 1.0);\n}\n"),
+              "void main()\n{\n    float ffCall0; " + once + "ffCall0 = f(1.0); vec3 ffCall1; " +
+                  once + "ffCall1 = h(ffCall0); ffFragColor = vec4(ffCall1, 1.0);\n}\n");
+    // g alone (a leaf that only branches) stays where it is.
+    EXPECT_EQ(body("void main()\n{\n    float a = g(1.0) + g(2.0);\n}\n"),
+              "void main()\n{\n    float a = g(1.0) + g(2.0);\n}\n");
+}
+
+TEST(GlslEsCalls, EveryKindOfStatement) {
+    // assignment, return, a call alone, an if's condition, a loop's start
+    EXPECT_EQ(body("void main()\n{\n    float a;\n    a += f(a);\n}\n"),
+              "void main()\n{\n    float a;\n    float ffCall0; " + once +
+                  "ffCall0 = f(a); a += ffCall0;\n}\n");
+    const std::string returned =
+        translateToEs300((std::string(functions) + "float k(float x)\n{\n    return f(x) * 2.0;\n}\n")
+                             .c_str(),
+                         ShaderStage::fragment)
+            .source;
+    EXPECT_NE(returned.find("float ffCall0; " + once + "ffCall0 = f(x); return ffCall0 * 2.0;"),
+              std::string::npos);
+    EXPECT_EQ(body("void main()\n{\n    h(1.0);\n}\n"),
+              "void main()\n{\n    " + once + "h(1.0);\n}\n");
+    EXPECT_EQ(body("void main()\n{\n    if (f(1.0) > 0.5)\n        discard;\n}\n"),
+              "void main()\n{\n    float ffCall0; " + once +
+                  "ffCall0 = f(1.0); if (ffCall0 > 0.5)\n        discard;\n}\n");
+    EXPECT_EQ(body("void main()\n{\n    for (float a = f(1.0); a < 2.0; a += 0.5) {}\n}\n"),
+              "void main()\n{\n    float ffCall0; " + once +
+                  "ffCall0 = f(1.0); for (float a = ffCall0; a < 2.0; a += 0.5) {}\n}\n");
+}
+
+TEST(GlslEsCalls, StatementsOutsideABlockGetOne) {
+    EXPECT_EQ(body("void main()\n{\n    float a = 0.0;\n    for (int i = 0; i < 2; i++)\n"
+                   "        a = max(a, f(a));\n}\n"),
+              "void main()\n{\n    float a = 0.0;\n    for (int i = 0; i < 2; i++)\n        { float "
+              "ffCall0; " +
+                  once + "ffCall0 = f(a); a = max(a, ffCall0); }\n}\n");
+    EXPECT_EQ(body("void main()\n{\n    float a = 0.0;\n    if (a > 1.0)\n        a = 1.0;\n"
+                   "    else if (f(a) > 1.0)\n        a = 2.0;\n}\n"),
+              "void main()\n{\n    float a = 0.0;\n    if (a > 1.0)\n        a = 1.0;\n"
+              "    else { float ffCall0; " +
+                  once + "ffCall0 = f(a); if (ffCall0 > 1.0)\n        a = 2.0; }\n}\n");
+}
+
+TEST(GlslEsCalls, CallsThatCouldBeEvaluatedOtherwiseStay) {
+    const char* unchanged[] = {
+        "void main()\n{\n    float a = gl_FragCoord.x > 1.0 ? f(1.0) : 0.0;\n}\n",
+        "void main()\n{\n    bool b = gl_FragCoord.x > 1.0 && f(1.0) > 0.0;\n}\n",
+        "void main()\n{\n    float a = 0.0;\n    while (f(a) < 1.0)\n        a += 0.25;\n}\n",
+        "void main()\n{\n    for (float a = 0.0; a < f(2.0); a += f(a)) {}\n}\n",
+        "void main()\n{\n    int i = 0;\n    float a = f(float(i++));\n}\n",
+        "void main()\n{\n    float a = 1.0, b = f(a);\n}\n",
+        "void main()\n{\n    float v[2];\n    v[int(f(1.0))] = 1.0;\n}\n",
+        "void main()\n{\n    float a = 0.0;\n    do\n        a += 0.5;\n    while (f(a) < 1.0);\n}\n",
+    };
+    for (const char* source : unchanged)
+        EXPECT_EQ(body(source), source);
+}
+
+TEST(GlslEsCalls, CommentsAndLinesOfAMovedCall) {
+    // The call's text moves onto the statement's line without its comments;
+    // its line breaks stay where they were.
+    EXPECT_EQ(body("void main()\n{\n    float a = f(1.0 + // one\n                2.0) /* two */;\n}\n"),
+              "void main()\n{\n    float ffCall0; " + once +
+                  "ffCall0 = f(1.0 + 2.0); float a = ffCall0\n /* two */;\n}\n");
+}
+
+TEST(GlslEsCalls, VertexStagesAndSourcesWithDirectivesAreLeftAlone) {
+    const std::string loop = "float f(float x)\n{\n    for (int i = 0; i < 4; i++)\n"
+                             "        x *= 0.5;\n    return x;\n}\n";
+    const std::string vertex =
+        es((loop + "void main()\n{\n    gl_Position = vec4(f(1.0));\n}\n").c_str(),
+           ShaderStage::vertex);
+    EXPECT_EQ(vertex.find("ffOnce"), std::string::npos);
+    const std::string directive =
+        es(("#define TWO 2.0\n" + loop + "void main()\n{\n    gl_FragColor = vec4(f(TWO));\n}\n")
+               .c_str());
+    EXPECT_EQ(directive.find("ffOnce"), std::string::npos);
+}
+
+// The programs: every call of map, normalAt, the march and the rest of the
+// heavy functions has its own loop; the light ones (nearest, rot) do not.
+TEST(GlslEsCalls, TheProgramsCallTheirHeavyFunctionsThroughLoops) {
+    struct Program {
+        const char* source;
+        std::vector<std::string> moved;
+        std::vector<std::string> kept;
+    };
+    const Program programs[] = {
+        {canFragmentSource,
+         {"map", "normalAt", "occlusion", "render", "can", "setScene"},
+         {"nearest", "glow", "poles", "rot", "lightAt", "past"}},
+        {flightFragmentSource,
+         {"map", "normalAt", "shadowTerm", "render"},
+         {"nearest", "wallColour", "rot", "ribs", "spikes", "stream"}},
+        {wavesFragmentSource, {"map", "normalAt", "render", "fillSwayOfRow"}, {"sway", "rot"}},
+        {ballsFragmentSource, {}, {"rand", "ball"}},
+    };
+    for (const Program& program : programs) {
+        const std::string source = es(program.source);
+        for (const std::string& name : program.moved) {
+            const std::regex call("\\b" + name + "\\(");
+            const std::regex definition("^\\w+ $");
+            const std::regex moved(std::regex_replace(once, std::regex("[()+.]"), "\\$&") +
+                                   "(ffCall[0-9]+ = )?$");
+            int calls = 0;
+            for (auto it = std::sregex_iterator(source.begin(), source.end(), call);
+                 it != std::sregex_iterator(); ++it) {
+                const std::string before = source.substr(0, static_cast<size_t>(it->position()));
+                const std::string line = before.substr(before.find_last_of('\n') + 1);
+                if (std::regex_search(line, definition)) continue;
+                ++calls;
+                EXPECT_TRUE(std::regex_search(line, moved))
+                    << name << " called outside a loop of its own: " << line;
+            }
+            EXPECT_GT(calls, 0) << name;
+        }
+        for (const std::string& name : program.kept)
+            EXPECT_FALSE(std::regex_search(source, std::regex("ffOnce\\) (ffCall[0-9]+ = )?" +
+                                                              name + "\\(")))
+                << name << " should stay where it is called";
+    }
 }
 
 } // namespace

@@ -56,9 +56,8 @@ const shots = scenes.flatMap((scene) => scene.at.map((at) => ({scene, at})))
 const testMode = {fps, size, at: shots.map((shot) => shot.at), loaderTicks};
 // WebGL runs on Mesa's llvmpipe through ANGLE's GL backend (EGL, no display
 // needed): the native frames come from the same rasteriser. Chromium's own
-// software renderer, which --disable-gpu selects, is no choice here: its
-// shader compiler takes minutes and gigabytes on the can and flight programs,
-// and the page stops answering meanwhile.
+// software renderer, which --disable-gpu selects (SwiftShader), rounds
+// otherwise; software_test.js runs the show there.
 const launchFlags = ['--headless', '--no-sandbox', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
   '--use-gl=angle', '--use-angle=gl-egl', '--ignore-gpu-blocklist'];
