@@ -14,6 +14,7 @@ import sys
 
 # Parts of the program, first match wins: (name, pattern on the object path).
 PARTS = [
+    ("resources", r"pack/res\.o$|intro\.rc\.res$"),
     ("artwork data", r"texgen/.*artwork"),
     ("song data", r"synth/.*song_data"),
     ("program sources", r"scenes/.*(balls|waves|flight|can)_shader"),
@@ -23,12 +24,13 @@ PARTS = [
     ("scenes", r"scenes/"),
     ("frame", r"frame/"),
     ("platform layer", r"platform/"),
-    ("unpacking code", r"unpack"),
+    ("packed program", r"pack/image\.o$"),
+    ("unpacking code", r"pack/(stub|unpack|hole)\.o$"),
     ("imports", r"lib(opengl32|glu32|winmm|gdi32|user32|kernel32|msvcrt)\.a\(|"
                 r"lib(winspool|shell32|ole32|oleaut32|uuid|comdlg32|advapi32)\.a\("),
     ("C++ runtime", r"lib(std|sup)c\+\+\.a|libgcc(_eh)?\.a|crtbegin|crtend"),
     ("start-up code", r"crt2\.o|dllcrt2|libmingw32\.a|libmingwex\.a|libmoldname\.a|"
-                      r"libpthread\.a|libwinpthread\.a|intro\.rc|\.res$"),
+                      r"libpthread\.a|libwinpthread\.a"),
 ]
 
 
