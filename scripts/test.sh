@@ -30,3 +30,8 @@ scripts/test-web.sh
 if [ -x scripts/test-windows.sh ]; then
   scripts/test-windows.sh
 fi
+
+# The size build of the product (packed, at most 64 KB) under Wine.
+if [ -x scripts/test-64k.sh ]; then
+  scripts/test-64k.sh
+fi
