@@ -554,3 +554,43 @@ TEST(Portrait, SmoothHeadWhiskersClearOfStripesPlainShirt) {
     });
     EXPECT_EQ(r.list.size(), 6u) << "lines on the shirt";
 }
+
+// Picture 3, the woman on the mat in the meadow: the path winds up to the
+// mat's left end (just under the mat's front edge the meadow is broken once,
+// left of the middle: the path does not meet the mat's middle like a T); her
+// feet are under the hem (no black shapes at the far end of the dress); and
+// the sun (centre 455, 188, radius 52) has no dark halo: the sky around it is
+// nearly as light as the sky further left.
+TEST(Meadow, PathToTheMatsEndNoBlackFeetClearSky) {
+    std::vector<uint32_t> p = picture(3);
+    auto channel = [&](int x, int y, int c) { return int(p[y * Size + x] >> (8 * c) & 0xFF); };
+    auto green = [&](int x, int y) {
+        return channel(x, y, 1) > channel(x, y, 0) + 40 && channel(x, y, 1) > channel(x, y, 2) + 40;
+    };
+    std::vector<std::pair<int, int>> breaks;
+    for (int x = 50; x < 1000; ++x) {
+        if (green(x, 530)) continue;
+        if (!breaks.empty() && breaks.back().second == x - 1) breaks.back().second = x;
+        else breaks.push_back({x, x});
+    }
+    ASSERT_EQ(breaks.size(), 1u);
+    EXPECT_LT((breaks[0].first + breaks[0].second) / 2, 400);
+    EXPECT_GT(breaks[0].second - breaks[0].first, 40) << "too narrow for a path";
+
+    int black = 0;
+    for (int y = 400; y < 480; ++y)
+        for (int x = 20; x < 110; ++x)
+            black += std::max({channel(x, y, 0), channel(x, y, 1), channel(x, y, 2)}) < 40;
+    EXPECT_LT(black, 600) << "black shapes at the hem";
+
+    auto light = [&](int x, int y) { return (channel(x, y, 0) + channel(x, y, 1) + channel(x, y, 2)) / 3.0; };
+    double ring = 0, sky = 0;
+    int ringCount = 0, skyCount = 0;
+    for (int y = 88; y < 288; ++y)
+        for (int x = 355; x < 540; ++x)
+            if (double d = std::hypot(x - 455, y - 188); d >= 62 && d <= 100) ring += light(x, y), ++ringCount;
+    for (int y = 120; y < 260; ++y)
+        for (int x = 120; x < 300; ++x)
+            sky += light(x, y), ++skyCount;
+    EXPECT_GT(ring / ringCount, 0.85 * sky / skyCount) << "a dark halo round the sun";
+}
