@@ -46,17 +46,20 @@ def fnv1a(data):
 
 
 def compress(data):
-    """The smallest stream over a few literal and position settings."""
+    """The smallest stream over a few literal and position settings, with and
+    without the x86 branch filter."""
     best = None
-    for lc, lp, pb in ((3, 0, 0), (2, 0, 0), (1, 0, 0), (3, 0, 2), (0, 0, 0), (4, 0, 0)):
-        stream = lzma.compress(data, format=lzma.FORMAT_RAW, filters=[{
-            "id": lzma.FILTER_LZMA1, "preset": 9 | lzma.PRESET_EXTREME,
-            "lc": lc, "lp": lp, "pb": pb, "dict_size": 1 << 22, "nice_len": 273}])
-        props = (pb * 5 + lp) * 9 + lc
-        if best is None or len(stream) < len(best[1]):
-            best = (props, stream)
-    props, stream = best
-    return struct.pack("<IIIB", MAGIC, len(data), fnv1a(data), props) + stream
+    for branches in (0, 1):
+        for lc, lp, pb in ((3, 0, 0), (2, 0, 0), (1, 0, 0), (3, 0, 2), (0, 0, 0), (4, 0, 0)):
+            filters = [{"id": lzma.FILTER_X86}] if branches else []
+            stream = lzma.compress(data, format=lzma.FORMAT_RAW, filters=filters + [{
+                "id": lzma.FILTER_LZMA1, "preset": 9 | lzma.PRESET_EXTREME,
+                "lc": lc, "lp": lp, "pb": pb, "dict_size": 1 << 22, "nice_len": 273}])
+            props = (pb * 5 + lp) * 9 + lc
+            if best is None or len(stream) < len(best[2]):
+                best = (props, branches, stream)
+    props, branches, stream = best
+    return struct.pack("<IIIBB", MAGIC, len(data), fnv1a(data), props, branches) + stream
 
 
 def linker_script(default, hole):

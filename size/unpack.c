@@ -206,6 +206,55 @@ static uint32_t read32(const uint8_t* p) {
     return p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
 
+static int farByte(uint8_t b) {
+    return b == 0x00 || b == 0xFF;
+}
+
+/* Turns the absolute targets that the packer wrote into the x86 calls and
+   jumps with 32-bit displacements (E8, E9) back into relative ones; the
+   packer's branch filter is liblzma's x86 filter, starting at offset 0. */
+static void unfilterBranches(uint8_t* buf, uint32_t size) {
+    static const uint8_t allowed[8] = {1, 1, 1, 0, 1, 0, 0, 0};
+    static const uint8_t bitNumber[8] = {0, 1, 2, 2, 3, 3, 3, 3};
+    uint32_t prevPos = 0xFFFFFFFFu, prevMask = 0, i;
+    if (size <= 4) return;
+    size -= 4;
+    for (i = 0; i < size; ++i) {
+        if ((buf[i] & 0xFE) != 0xE8) continue;
+        prevPos = i - prevPos;
+        if (prevPos > 3) {
+            prevMask = 0;
+        } else {
+            prevMask = (prevMask << (prevPos - 1)) & 7;
+            if (prevMask && (!allowed[prevMask] || farByte(buf[i + 4 - bitNumber[prevMask]]))) {
+                prevPos = i;
+                prevMask = prevMask << 1 | 1;
+                continue;
+            }
+        }
+        prevPos = i;
+        if (!farByte(buf[i + 4])) {
+            prevMask = prevMask << 1 | 1;
+            continue;
+        }
+        uint32_t src = read32(buf + i + 1), dest;
+        for (;;) {
+            dest = src - (i + 5);
+            if (!prevMask) break;
+            uint32_t j = bitNumber[prevMask] * 8u;
+            if (!farByte((uint8_t)(dest >> (24 - j)))) break;
+            src = dest ^ ((1u << (32 - j)) - 1);
+        }
+        dest &= 0x01FFFFFFu;
+        dest |= 0u - (dest & 0x01000000u);
+        buf[i + 1] = (uint8_t)dest;
+        buf[i + 2] = (uint8_t)(dest >> 8);
+        buf[i + 3] = (uint8_t)(dest >> 16);
+        buf[i + 4] = (uint8_t)(dest >> 24);
+        i += 4;
+    }
+}
+
 uint32_t unpackChecksum(const uint8_t* data, uint32_t size) {
     uint32_t hash = 2166136261u;
     for (uint32_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
@@ -219,11 +268,12 @@ uint32_t unpackedSize(const uint8_t* packed, uint32_t packedSize) {
 
 int unpack(const uint8_t* packed, uint32_t packedSize, uint8_t* out, uint32_t outSize) {
     uint32_t size = unpackedSize(packed, packedSize);
-    unsigned props = packed[12];
-    if (!size || size > outSize || props >= 9 * 5 * 5) return 1;
+    unsigned props = packed[12], filters = packed[13];
+    if (!size || size > outSize || props >= 9 * 5 * 5 || filters > 1) return 1;
     unsigned lc = props % 9, lp = props / 9 % 5, pb = props / 45;
     if (lc + lp > 8) return 1;
     Coder c = {packed + UNPACK_HEADER, packed + packedSize, 0, 0, 0};
     if (decode(&c, out, size, lc, lp, pb)) return 1;
+    if (filters) unfilterBranches(out, size);
     return unpackChecksum(out, size) != read32(packed + 8);
 }

@@ -5,7 +5,9 @@
      bytes 4-7    size of the unpacked image in bytes
      bytes 8-11   FNV-1a hash (32 bits) of the unpacked image
      byte  12     coder properties: (pb * 5 + lp) * 9 + lc, with lc + lp <= 8
-     bytes 13-    the range-coded stream, as liblzma's raw LZMA1 encoder
+     byte  13     1 when the image went through liblzma's x86 branch filter
+                  (calls and jumps with absolute targets) before coding, else 0
+     bytes 14-    the range-coded stream, as liblzma's raw LZMA1 encoder
                   writes it: a zero byte and four bytes of code to start,
                   then literals, matches and repeated matches; it may end
                   with the end marker (a match at distance 2^32 - 1).
@@ -18,7 +20,7 @@
 #include <stdint.h>
 
 #define UNPACK_MAGIC 0x34364B50u /* "PK64" */
-#define UNPACK_HEADER 13
+#define UNPACK_HEADER 14
 
 #ifdef __cplusplus
 extern "C" {

@@ -31,6 +31,7 @@ static const Damage damages[] = {
     {"declared size", 0, 0, 5},
     {"hash", 0, 0, 9},
     {"coder properties", 0, 0, 12},
+    {"branch filter", 0, 0, 13},
     {"first byte of the stream", 0, 0, UNPACK_HEADER},
     {"stream near the start", 0, 0, UNPACK_HEADER + 40},
     {"stream, a quarter in", 0, 0.25, 0},
