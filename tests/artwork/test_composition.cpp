@@ -363,8 +363,9 @@ TEST(HeldCircle, IsRound) {
     for (int y = h.minY - 1; y <= h.maxY + 1; ++y)
         for (int x = h.minX - 1; x <= h.maxX + 1; ++x) {
             if (alphaOf(hero[y * Size + x]) == 0) continue;
-            bool edge = alphaOf(hero[y * Size + x - 1]) == 0 || alphaOf(hero[y * Size + x + 1]) == 0 ||
-                        alphaOf(hero[(y - 1) * Size + x]) == 0 || alphaOf(hero[(y + 1) * Size + x]) == 0;
+            bool edge =
+                alphaOf(hero[y * Size + x - 1]) == 0 || alphaOf(hero[y * Size + x + 1]) == 0 ||
+                alphaOf(hero[(y - 1) * Size + x]) == 0 || alphaOf(hero[(y + 1) * Size + x]) == 0;
             if (!edge) continue;
             double d = std::hypot(x - h.centreX(), y - h.centreY());
             nearest = std::min(nearest, d), farthest = std::max(farthest, d);
@@ -513,9 +514,8 @@ TEST(Portrait, SmoothHeadWhiskersClearOfStripesPlainShirt) {
         const double* a = ArtworkPoints[head + j - 1];
         const double* b = ArtworkPoints[head + j];
         const double* c = ArtworkPoints[head + j + 1];
-        double turn = std::abs(std::remainder(std::atan2(c[1] - b[1], c[0] - b[0]) -
-                                                  std::atan2(b[1] - a[1], b[0] - a[0]),
-                                              2 * M_PI));
+        double turn = std::abs(std::remainder(
+            std::atan2(c[1] - b[1], c[0] - b[0]) - std::atan2(b[1] - a[1], b[0] - a[0]), 2 * M_PI));
         sharpest = std::max(sharpest, turn);
     }
     EXPECT_LT(sharpest, 0.5) << "a corner of " << sharpest << " radians in the head's outline";
@@ -570,8 +570,10 @@ TEST(Meadow, PathToTheMatsEndNoBlackFeetClearSky) {
     std::vector<std::pair<int, int>> breaks;
     for (int x = 50; x < 1000; ++x) {
         if (green(x, 530)) continue;
-        if (!breaks.empty() && breaks.back().second == x - 1) breaks.back().second = x;
-        else breaks.push_back({x, x});
+        if (!breaks.empty() && breaks.back().second == x - 1)
+            breaks.back().second = x;
+        else
+            breaks.push_back({x, x});
     }
     ASSERT_EQ(breaks.size(), 1u);
     EXPECT_LT((breaks[0].first + breaks[0].second) / 2, 400);
@@ -583,12 +585,15 @@ TEST(Meadow, PathToTheMatsEndNoBlackFeetClearSky) {
             black += std::max({channel(x, y, 0), channel(x, y, 1), channel(x, y, 2)}) < 40;
     EXPECT_LT(black, 600) << "black shapes at the hem";
 
-    auto light = [&](int x, int y) { return (channel(x, y, 0) + channel(x, y, 1) + channel(x, y, 2)) / 3.0; };
+    auto light = [&](int x, int y) {
+        return (channel(x, y, 0) + channel(x, y, 1) + channel(x, y, 2)) / 3.0;
+    };
     double ring = 0, sky = 0;
     int ringCount = 0, skyCount = 0;
     for (int y = 88; y < 288; ++y)
         for (int x = 355; x < 540; ++x)
-            if (double d = std::hypot(x - 455, y - 188); d >= 62 && d <= 100) ring += light(x, y), ++ringCount;
+            if (double d = std::hypot(x - 455, y - 188); d >= 62 && d <= 100)
+                ring += light(x, y), ++ringCount;
     for (int y = 120; y < 260; ++y)
         for (int x = 120; x < 300; ++x)
             sky += light(x, y), ++skyCount;

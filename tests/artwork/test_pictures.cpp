@@ -94,8 +94,10 @@ TEST(Picture16, FrameMeetsTheWindowOnSixteenByNine) {
         double at;   // v of a horizontal side, u of a vertical one
     };
     const Side sides[] = {
-        {"bottom", 0, 1, true, 1}, {"top", 0, -1, true, 0},
-        {"left", -1, 0, false, 0}, {"right", 1, 0, false, 1},
+        {"bottom", 0, 1, true, 1},
+        {"top", 0, -1, true, 0},
+        {"left", -1, 0, false, 0},
+        {"right", 1, 0, false, 1},
     };
     for (const Side& side : sides)
         for (double w : {0.1, 0.5, 0.9}) {
