@@ -5,6 +5,9 @@
 # (cmake/flags.cmake) still hold, and -Os only chooses shorter code.
 # No -fdata-sections: mingw-w64's GCC then puts zero-initialised arrays into
 # .data$ sections, which the file would carry as initialised bytes.
+# INTRO_SIZE also leaves out the AVX2 and AVX-512 paths (the synthesiser's
+# lanes, envelope and decimation, the texture generator's rules and blending):
+# they give the same bits as the plain loops that remain.
 set(INTRO_SIZE ON)
 add_compile_definitions(INTRO_SIZE=1)
 add_compile_options(-Os -ffunction-sections

@@ -37,7 +37,7 @@ inline uint32_t fastLow16(double x) {
     return uint32_t(std::bit_cast<uint64_t>(x + roundMagic)) & 0xFFFFu;
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 #define SYNTH_HAVE_AVX512_PATH 1
 // True where the processor runs the AVX-512 lanes (AVX-512 F and DQ).
 bool avx512LanesAvailable();

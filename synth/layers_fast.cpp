@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 #include <immintrin.h>
 #define SYNTH_HAVE_AVX2_PATH 1
 #endif

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 #include <immintrin.h>
 #endif
 
@@ -93,7 +93,7 @@ double adsrScalar(const float* in, float* out, uint32_t at, uint32_t n, uint32_t
     return v;
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 // Four samples per vector with the scalar loop's operations (IEEE division and
 // square root give the same bits); the level still steps one addition at a time.
 __attribute__((target("avx2"))) double adsrAvx2(const float* in, float* out, uint32_t at,
@@ -123,7 +123,7 @@ void adsr(WorkerState& ws, EnvelopeState& env, double target, uint32_t length) {
     float* out = envelopeBuffer(ws);
     double v = env.level;
     uint32_t n = 0;
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) v = adsrAvx2(in, out, env.at, n, length, env.amplitude, drive, v, slope);
 #endif
@@ -154,7 +154,7 @@ void decimateScalar(const float* envelope, uint32_t n, float gain, float* out, u
     }
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 // Four output frames per vector; each lane sums its taps in the same order as
 // the scalar loop. Four windows of four taps are transposed so that one
 // vector holds the same tap of four consecutive frames.
@@ -186,7 +186,7 @@ __attribute__((target("avx2"))) uint32_t decimateAvx2(const float* envelope, uin
 
 void decimate(const float* envelope, uint32_t n, float gain, float* out) {
     uint32_t done = 0;
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) done = decimateAvx2(envelope, n, gain, out);
 #endif

@@ -5,14 +5,14 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 #include <immintrin.h>
 #endif
 #if defined(__wasm_simd128__)
 #include <wasm_simd128.h>
 #endif
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 namespace {
 
 bool haveAvx2() {
@@ -62,7 +62,7 @@ bool allConstant(const ByteRule* rule) {
     return rule[0].constant && rule[1].constant && rule[2].constant && rule[3].constant;
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 // Eight pixels a vector: one byte shuffle picks the source bytes (none for
 // constants), then the inversions and the constants.
 __attribute__((target("avx2"))) int applyRulesAvx2(const ByteRule* rule, const uint32_t* from,
@@ -121,7 +121,7 @@ void applyRules(const ByteRule* rule, const uint32_t* from, uint32_t* to, int n)
         keep[k] = rule[k].constant ? 0 : 0xFFu;
     }
     int i = 0;
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
     if (haveAvx2()) i = applyRulesAvx2(rule, from, to, n);
 #endif
 #if defined(__wasm_simd128__)
@@ -187,7 +187,7 @@ inline __m128i over4(__m128i d, __m128i s) {
 } // namespace
 #endif
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
 namespace {
 
 // over4 on eight pixels: the unpacks and packs work within 128-bit halves,
@@ -248,7 +248,7 @@ __attribute__((target("avx2"))) int maskedOverSpanAvx2(uint32_t* dst, const uint
 
 void overSpan(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
     if (haveAvx2()) i = overSpanAvx2(dst, src, n);
 #endif
 #if defined(__SSE2__)
@@ -273,7 +273,7 @@ void overSpan(uint32_t* dst, const uint32_t* src, int n) {
 
 void maskedOverSpan(uint32_t* dst, const uint32_t* src, const uint32_t* mask, int ch, int n) {
     int i = 0;
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(INTRO_SIZE)
     if (haveAvx2()) i = maskedOverSpanAvx2(dst, src, mask, ch, n);
 #endif
 #if defined(__SSE2__)
