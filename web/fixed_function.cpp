@@ -3,11 +3,11 @@
 #include "web/glsl_es.h"
 
 #include <GLES3/gl3.h>
-#include <emscripten/html5.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <emscripten/html5.h>
 #include <string>
 
 // The WebGL calls behind the GL 1.1 names this file defines itself.

@@ -173,9 +173,9 @@ struct Token {
     bool identifier;
 };
 
-const char* const longPunctuators[] = {"<<=", ">>=", "&&", "||", "^^", "++", "--", "==", "!=",
-                                       "<=",  ">=",  "+=", "-=", "*=", "/=", "%=", "&=", "|=",
-                                       "^=",  "<<",  ">>"};
+const char* const longPunctuators[] = {"<<=", ">>=", "&&", "||", "^^", "++", "--",
+                                       "==",  "!=",  "<=", ">=", "+=", "-=", "*=",
+                                       "/=",  "%=",  "&=", "|=", "^=", "<<", ">>"};
 
 // Identifiers, numbers and punctuators with their places; comments and white
 // space are skipped. False when the text has a preprocessor directive.
@@ -236,7 +236,7 @@ struct Edit {
 };
 
 class CallMover {
-public:
+  public:
     explicit CallMover(const std::string& text) : text_(text) {}
 
     std::string run() {
@@ -248,14 +248,12 @@ public:
         return applied();
     }
 
-private:
+  private:
     bool is(size_t i, const char* s) const {
         return i < t_.size() && text_.compare(t_[i].begin, t_[i].end - t_[i].begin, s) == 0;
     }
 
-    std::string word(size_t i) const {
-        return text_.substr(t_[i].begin, t_[i].end - t_[i].begin);
-    }
+    std::string word(size_t i) const { return text_.substr(t_[i].begin, t_[i].end - t_[i].begin); }
 
     // The token after the one that closes the bracket opened at i.
     size_t pastClose(size_t i) const {
@@ -267,9 +265,7 @@ private:
         return t_.size();
     }
 
-    bool isCall(size_t i) const {
-        return t_[i].identifier && is(i + 1, "(");
-    }
+    bool isCall(size_t i) const { return t_[i].identifier && is(i + 1, "("); }
 
     // Functions defined at the top level: name ( parameters ) { body }.
     // The ones that loop or call a function that branches have their calls
@@ -328,9 +324,7 @@ private:
             if (name != "main") moved_.insert(name);
     }
 
-    bool movedCall(size_t i) const {
-        return isCall(i) && moved_.count(word(i));
-    }
+    bool movedCall(size_t i) const { return isCall(i) && moved_.count(word(i)); }
 
     bool assigns(size_t i) const {
         if (t_[i].identifier || text_[t_[i].end - 1] != '=') return false;
@@ -423,16 +417,15 @@ private:
     // Moves the calls of tokens [begin, end), a part of the statement that
     // spans [statement, statementEnd): their loops go before the statement,
     // which a block encloses where it stands in none.
-    void moveCalls(size_t begin, size_t end, size_t statement, size_t statementEnd,
-                   bool inBlock) {
+    void moveCalls(size_t begin, size_t end, size_t statement, size_t statementEnd, bool inBlock) {
         if (begin >= end || !movable(begin, end)) return;
         std::string moved;
         const bool whole = begin == statement;
         const std::string rest = replaceCalls(begin, end, moved, whole);
         if (whole && rest.find_first_not_of(" \t\n") == std::string::npos) {
             // f(...); alone: the loop is the statement, its ";" stays
-            edits_.push_back({t_[begin].begin, t_[end - 1].end,
-                              (inBlock ? "" : "{ ") + moved + rest});
+            edits_.push_back(
+                {t_[begin].begin, t_[end - 1].end, (inBlock ? "" : "{ ") + moved + rest});
             if (!inBlock) edits_.push_back({t_[end].end, t_[end].end, " }"});
             return;
         }
@@ -485,6 +478,7 @@ private:
             else
                 ++end;
         }
+        if (end >= t_.size()) return end; // no ";": the compiler will say so
         const bool returns = is(i, "return");
         moveCalls(returns ? i + 1 : i, end, i, end + 1, inBlock);
         return end + 1;

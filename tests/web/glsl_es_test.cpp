@@ -118,9 +118,8 @@ const char functions[] = "float f(float x)\n{\n    for (int i = 0; i < 4; i++)\n
                          "vec3 h(float x)\n{\n    return vec3(g(x) * 2.0);\n}\n";
 
 std::string body(const std::string& source) {
-    const std::string es = translateToEs300((std::string(functions) + source).c_str(),
-                                            ShaderStage::fragment)
-                               .source;
+    const std::string es =
+        translateToEs300((std::string(functions) + source).c_str(), ShaderStage::fragment).source;
     return es.substr(es.find("void main()"));
 }
 
@@ -143,9 +142,9 @@ TEST(GlslEsCalls, EveryKindOfStatement) {
               "void main()\n{\n    float a;\n    float ffCall0; " + once +
                   "ffCall0 = f(a); a += ffCall0;\n}\n");
     const std::string returned =
-        translateToEs300((std::string(functions) + "float k(float x)\n{\n    return f(x) * 2.0;\n}\n")
-                             .c_str(),
-                         ShaderStage::fragment)
+        translateToEs300(
+            (std::string(functions) + "float k(float x)\n{\n    return f(x) * 2.0;\n}\n").c_str(),
+            ShaderStage::fragment)
             .source;
     EXPECT_NE(returned.find("float ffCall0; " + once + "ffCall0 = f(x); return ffCall0 * 2.0;"),
               std::string::npos);
@@ -160,11 +159,12 @@ TEST(GlslEsCalls, EveryKindOfStatement) {
 }
 
 TEST(GlslEsCalls, StatementsOutsideABlockGetOne) {
-    EXPECT_EQ(body("void main()\n{\n    float a = 0.0;\n    for (int i = 0; i < 2; i++)\n"
-                   "        a = max(a, f(a));\n}\n"),
-              "void main()\n{\n    float a = 0.0;\n    for (int i = 0; i < 2; i++)\n        { float "
-              "ffCall0; " +
-                  once + "ffCall0 = f(a); a = max(a, ffCall0); }\n}\n");
+    EXPECT_EQ(
+        body("void main()\n{\n    float a = 0.0;\n    for (int i = 0; i < 2; i++)\n"
+             "        a = max(a, f(a));\n}\n"),
+        "void main()\n{\n    float a = 0.0;\n    for (int i = 0; i < 2; i++)\n        { float "
+        "ffCall0; " +
+            once + "ffCall0 = f(a); a = max(a, ffCall0); }\n}\n");
     EXPECT_EQ(body("void main()\n{\n    float a = 0.0;\n    if (a > 1.0)\n        a = 1.0;\n"
                    "    else if (f(a) > 1.0)\n        a = 2.0;\n}\n"),
               "void main()\n{\n    float a = 0.0;\n    if (a > 1.0)\n        a = 1.0;\n"
@@ -181,18 +181,34 @@ TEST(GlslEsCalls, CallsThatCouldBeEvaluatedOtherwiseStay) {
         "void main()\n{\n    int i = 0;\n    float a = f(float(i++));\n}\n",
         "void main()\n{\n    float a = 1.0, b = f(a);\n}\n",
         "void main()\n{\n    float v[2];\n    v[int(f(1.0))] = 1.0;\n}\n",
-        "void main()\n{\n    float a = 0.0;\n    do\n        a += 0.5;\n    while (f(a) < 1.0);\n}\n",
+        "void main()\n{\n    float a = 0.0;\n    do\n        a += 0.5;\n    while (f(a) < "
+        "1.0);\n}\n",
     };
     for (const char* source : unchanged)
         EXPECT_EQ(body(source), source);
 }
 
+TEST(GlslEsCalls, BrokenSourcesPassThroughForTheCompilerToRefuse) {
+    const char* broken[] = {
+        "void main()\n{\n    float a = f(1.0)\n}\n",
+        "void main()\n{\n    float a = f(1.0;\n}\n",
+        "void main()\n{\n    if (f(1.0) > 0.0\n",
+        "void main()\n{\n    do a = f(1.0);\n",
+        "void main()\n{\n    for (float a = f(1.0)",
+        "void main()\n{\n    f(",
+        "void main()\n{\n    h(1.0)",
+    };
+    for (const char* source : broken)
+        EXPECT_NE(body(source), "") << source;
+}
+
 TEST(GlslEsCalls, CommentsAndLinesOfAMovedCall) {
     // The call's text moves onto the statement's line without its comments;
     // its line breaks stay where they were.
-    EXPECT_EQ(body("void main()\n{\n    float a = f(1.0 + // one\n                2.0) /* two */;\n}\n"),
-              "void main()\n{\n    float ffCall0; " + once +
-                  "ffCall0 = f(1.0 + 2.0); float a = ffCall0\n /* two */;\n}\n");
+    EXPECT_EQ(
+        body("void main()\n{\n    float a = f(1.0 + // one\n                2.0) /* two */;\n}\n"),
+        "void main()\n{\n    float ffCall0; " + once +
+            "ffCall0 = f(1.0 + 2.0); float a = ffCall0\n /* two */;\n}\n");
 }
 
 TEST(GlslEsCalls, VertexStagesAndSourcesWithDirectivesAreLeftAlone) {
@@ -246,8 +262,8 @@ TEST(GlslEsCalls, TheProgramsCallTheirHeavyFunctionsThroughLoops) {
             EXPECT_GT(calls, 0) << name;
         }
         for (const std::string& name : program.kept)
-            EXPECT_FALSE(std::regex_search(source, std::regex("ffOnce\\) (ffCall[0-9]+ = )?" +
-                                                              name + "\\(")))
+            EXPECT_FALSE(std::regex_search(
+                source, std::regex("ffOnce\\) (ffCall[0-9]+ = )?" + name + "\\(")))
                 << name << " should stay where it is called";
     }
 }
