@@ -157,25 +157,27 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  // Where frames keep taking longer than slowFrameMs, the drawing buffer is
-  // halved in each direction (down to a quarter) and the page says so.
+  // Where the frames shown over two seconds come at fewer than minRate a
+  // second, the drawing buffer is halved in each direction (down to a
+  // quarter) and the page says so. (A frame's drawing shows in the interval
+  // after the next one: single intervals alternate long and short.)
   $introPace__deps: ['$introPage'],
   $introPace: {
-    slowFrameMs: 90,
-    last: 0,
-    slow: 0,
+    minRate: 10,
+    spanMs: 2000,
+    since: 0,
+    frames: 0,
     frame: function () {
       const now = performance.now();
-      const interval = introPace.last ? now - introPace.last : 0;
-      introPace.last = now;
+      if (!introPace.since) introPace.since = now;
+      introPace.frames += 1;
+      const span = now - introPace.since;
+      if (span < introPace.spanMs) return;
+      const rate = introPace.frames * 1000 / span;
+      introPace.since = now;
+      introPace.frames = 0;
       const scale = Module.introScale || 1;
-      if (interval > introPace.slowFrameMs) {
-        introPace.slow += 1;
-      } else if (introPace.slow > 0) {
-        introPace.slow -= 1;
-      }
-      if (introPace.slow < 8 || scale <= 0.25) return;
-      introPace.slow = 0;
+      if (rate >= introPace.minRate || scale <= 0.25) return;
       Module.introScale = scale / 2;
       introPage.status('scaled', String(Module.introScale));
     },

@@ -141,8 +141,27 @@ async function startAtRun(withPage, baseUrl, {introHeadless, framediff, outDir})
   compare(framediff, '#t=76.8', webFile, nativeFile, 0.05, 50);
 }
 
+// On Chromium's own software WebGL the waves draw at a few frames a second at
+// full size: the page draws at a smaller scale by itself and says so.
+const softwareFlags = ['--use-angle=swiftshader', '--enable-unsafe-swiftshader'];
+async function slowRendererRun(withPage, baseUrl) {
+  await withPage(softwareFlags, `${baseUrl}/index.html#t=96`, async (page) => {
+    await startShow(page);
+    await page.waitForFunction(() => window.introResults.status, null, {timeout: 60000})
+      .catch(() => {});
+    const [line, width, cssWidth] = await page.evaluate(() => {
+      const canvas = document.querySelector('#stage canvas');
+      const status = window.introResults.status;
+      return [status ? status.text : '', canvas.width, canvas.clientWidth];
+    });
+    check('a slow renderer gets a smaller drawing buffer and one line', /draws slowly/.test(line) &&
+      width < cssWidth, `${line}; drawing buffer ${width} wide in ${cssWidth} CSS pixels`);
+  });
+}
+
 async function visitorRuns(withPage, baseUrl, paths) {
   await soundRun(withPage, baseUrl);
+  await slowRendererRun(withPage, baseUrl);
   await silentRuns(withPage, baseUrl);
   await loadingRun(withPage, baseUrl);
   await startAtRun(withPage, baseUrl, paths);
