@@ -14,7 +14,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-wine fonts-dejavu-core fonts-symbola
   fonttools python3-brotli
   libpng-dev ffmpeg
-  xvfb xauth xdotool x11-apps x11-utils imagemagick
+  xvfb xauth xdotool x11-apps x11-utils imagemagick zip unzip file
   mingw-w64 wine wine64
   glslang-tools
   emscripten chromium firefox-esr nodejs

@@ -35,3 +35,8 @@ fi
 if [ -x scripts/test-64k.sh ]; then
   scripts/test-64k.sh
 fi
+
+# The release without the video: dist/ and its zip, contents and sizes checked.
+if [ -x scripts/release.sh ]; then
+  scripts/release.sh
+fi
