@@ -18,14 +18,16 @@ static void fail(void) {
 }
 
 static void copyBytes(uint8_t* to, const uint8_t* from, uint32_t n) {
-    while (n--) *to++ = *from++;
+    while (n--)
+        *to++ = *from++;
 }
 
 static void bindImports(uint8_t* base, const IMAGE_NT_HEADERS* nt) {
-    const IMAGE_DATA_DIRECTORY* dir = &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const IMAGE_DATA_DIRECTORY* dir =
+        &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!dir->Size) return;
-    for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + dir->VirtualAddress); d->Name;
-         ++d) {
+    for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + dir->VirtualAddress);
+         d->Name; ++d) {
         HMODULE module = LoadLibraryA((const char*)(base + d->Name));
         if (!module) fail();
         DWORD names = d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk;
@@ -47,7 +49,8 @@ void stubStart(void) {
     uint32_t size = unpackedSize(packedImage, packedImageSize);
     uint8_t* file = VirtualAlloc(NULL, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!file || unpack(packedImage, packedImageSize, file, size)) fail();
-    const IMAGE_NT_HEADERS* nt = (const IMAGE_NT_HEADERS*)(file + ((IMAGE_DOS_HEADER*)file)->e_lfanew);
+    const IMAGE_NT_HEADERS* nt =
+        (const IMAGE_NT_HEADERS*)(file + ((IMAGE_DOS_HEADER*)file)->e_lfanew);
     uint8_t* base = (uint8_t*)nt->OptionalHeader.ImageBase;
     if (base != (uint8_t*)&__ImageBase) fail();
     __asm__("" : "+r"(base)); /* the program's headers reach past the stub's */
@@ -56,7 +59,8 @@ void stubStart(void) {
     copyBytes(base, file, nt->OptionalHeader.SizeOfHeaders);
     const IMAGE_SECTION_HEADER* s = IMAGE_FIRST_SECTION(nt);
     for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++s) {
-        uint32_t n = s->SizeOfRawData < s->Misc.VirtualSize ? s->SizeOfRawData : s->Misc.VirtualSize;
+        uint32_t n =
+            s->SizeOfRawData < s->Misc.VirtualSize ? s->SizeOfRawData : s->Misc.VirtualSize;
         copyBytes(base + s->VirtualAddress, file + s->PointerToRawData, n);
     }
     bindImports(base, (const IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew));

@@ -90,7 +90,8 @@ static uint32_t directBits(Coder* c, unsigned n) {
 
 static unsigned tree(Coder* c, Prob* probs, unsigned bits) {
     unsigned m = 1;
-    for (unsigned i = 0; i < bits; ++i) m = m << 1 | bit(c, &probs[m]);
+    for (unsigned i = 0; i < bits; ++i)
+        m = m << 1 | bit(c, &probs[m]);
     return m - (1u << bits);
 }
 
@@ -123,7 +124,8 @@ static uint32_t distance(Coder* c, unsigned len) {
 
 static void resetModel(void) {
     Prob* p = (Prob*)&model;
-    for (uint32_t i = 0; i < sizeof model / sizeof(Prob); ++i) p[i] = 1024;
+    for (uint32_t i = 0; i < sizeof model / sizeof(Prob); ++i)
+        p[i] = 1024;
 }
 
 /* Decodes the stream into out[0, size); 0 when it ends exactly there. */
@@ -134,13 +136,15 @@ static int decode(Coder* c, uint8_t* out, uint32_t size, unsigned lc, unsigned l
     c->range = 0xFFFFFFFFu;
     c->code = 0;
     if (nextByte(c) != 0) return 1;
-    for (int i = 0; i < 4; ++i) c->code = c->code << 8 | nextByte(c);
+    for (int i = 0; i < 4; ++i)
+        c->code = c->code << 8 | nextByte(c);
     while (!c->corrupt) {
         unsigned posState = pos & ((1u << pb) - 1);
         if (!bit(c, &model.isMatch[state << POS_BITS_MAX | posState])) {
             if (pos == size) break;
             unsigned prev = pos ? out[pos - 1] : 0;
-            Prob* probs = model.literal + 0x300 * (((pos & ((1u << lp) - 1)) << lc) + (prev >> (8 - lc)));
+            Prob* probs =
+                model.literal + 0x300 * (((pos & ((1u << lp) - 1)) << lc) + (prev >> (8 - lc)));
             unsigned symbol = 1;
             if (state >= 7) {
                 unsigned match = out[pos - rep0 - 1];
@@ -152,7 +156,8 @@ static int decode(Coder* c, uint8_t* out, uint32_t size, unsigned lc, unsigned l
                     if (matchBit != b) break;
                 } while (symbol < 0x100);
             }
-            while (symbol < 0x100) symbol = symbol << 1 | bit(c, &probs[symbol]);
+            while (symbol < 0x100)
+                symbol = symbol << 1 | bit(c, &probs[symbol]);
             out[pos++] = (uint8_t)symbol;
             state = state < 4 ? 0 : state < 10 ? state - 3 : state - 6;
             continue;
@@ -197,7 +202,8 @@ static int decode(Coder* c, uint8_t* out, uint32_t size, unsigned lc, unsigned l
         }
         len += MATCH_MIN;
         if (size - pos < len) return 1;
-        for (; len; --len, ++pos) out[pos] = out[pos - rep0 - 1];
+        for (; len; --len, ++pos)
+            out[pos] = out[pos - rep0 - 1];
     }
     return c->corrupt || pos != size || c->code != 0;
 }
@@ -257,7 +263,8 @@ static void unfilterBranches(uint8_t* buf, uint32_t size) {
 
 uint32_t unpackChecksum(const uint8_t* data, uint32_t size) {
     uint32_t hash = 2166136261u;
-    for (uint32_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
+    for (uint32_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 16777619u;
     return hash;
 }
 

@@ -16,8 +16,8 @@ int main() {
             if (std::memcmp(&ArtworkPoints[i][axis], &DrawnPoints[i][axis], sizeof(double)) == 0)
                 continue;
             if (differ++ < 5)
-                std::printf("point %d axis %d: %.17g, drawn %.17g\n", i, axis, ArtworkPoints[i][axis],
-                            DrawnPoints[i][axis]);
+                std::printf("point %d axis %d: %.17g, drawn %.17g\n", i, axis,
+                            ArtworkPoints[i][axis], DrawnPoints[i][axis]);
         }
     }
     std::printf("%d points, %d coordinates differ\n", count, differ);

@@ -58,8 +58,8 @@ int main(int argc, char** argv) {
     int failed = 0;
     uint8_t* out = calloc(1, programSize + 64);
     uint8_t* copy = malloc(packedSize);
-    if (unpackedSize(packed, packedSize) != programSize || unpack(packed, packedSize, out, programSize) ||
-        memcmp(out, program, programSize) != 0) {
+    if (unpackedSize(packed, packedSize) != programSize ||
+        unpack(packed, packedSize, out, programSize) || memcmp(out, program, programSize) != 0) {
         printf("FAIL: the packed image does not unpack to %s\n", argv[2]);
         failed = 1;
     } else {
