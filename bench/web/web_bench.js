@@ -17,8 +17,8 @@
 const {chromium} = require('playwright-core');
 const {spawnSync} = require('child_process');
 const fs = require('fs');
-const http = require('http');
-const path = require('path');
+// The site's server of the browser tests (it knows the fonts' and icon's types).
+const {serve} = require('../../web/test/common');
 
 const launchFlags = ['--headless', '--no-sandbox', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
@@ -59,25 +59,6 @@ function sceneAt(musicTime) {
   let name = sceneStarts[0][1];
   for (const [start, scene] of sceneStarts) if (musicTime > start) name = scene;
   return name;
-}
-
-const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.ttf': 'font/ttf'};
-function serve(root) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = path.join(root, path.normalize(name).replace(/^(\.\.[/\\])+/, ''));
-    fs.readFile(file, (error, data) => {
-      if (error) {
-        response.writeHead(404);
-        response.end();
-        return;
-      }
-      response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
-      response.end(data);
-    });
-  });
-  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
 // Runs in the page before page.js: stamps every clock report, the kept loader
