@@ -130,10 +130,21 @@ test_arch() {
   [ "$rc" = 255 ] || fail "$arch: without a display: exit code $rc, not -1"
   echo "without a display: exit code -1"
   if [ -x "$normal" ]; then
+    # The best of two runs each, taken in turns: other work on the machine
+    # slows single runs by more than the difference measured.
+    local again normal_again
     normal_load=$(loader_seconds run3 "$normal")
     escape
     wait_exit run3 30 >/dev/null
-    echo "loader: size build ${size_load} s, normal program ${normal_load} s"
+    again=$(loader_seconds run4 "$exe")
+    escape
+    wait_exit run4 30 >/dev/null
+    normal_again=$(loader_seconds run5 "$normal")
+    escape
+    wait_exit run5 30 >/dev/null
+    size_load=$(awk -v a="$size_load" -v b="$again" 'BEGIN { print (a < b ? a : b) }')
+    normal_load=$(awk -v a="$normal_load" -v b="$normal_again" 'BEGIN { print (a < b ? a : b) }')
+    echo "loader, best of two: size build ${size_load} s, normal program ${normal_load} s"
     awk -v s="$size_load" -v n="$normal_load" 'BEGIN { exit !(s <= 2 * n) }' ||
       fail "$arch: the size build's loader takes more than twice the normal program's"
   else
