@@ -127,6 +127,9 @@ make_folder() {
 running=() stage="" notes="" log_part=""
 cleanup() {
   trap '' INT TERM
+  # Every message is out by now; bash's own notes on children that a signal
+  # took away (wait_for: No record of process) are not for the user.
+  exec 2>/dev/null
   for pid in "${running[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   # An earlier capture set aside and not yet replaced goes back.
