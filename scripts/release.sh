@@ -9,8 +9,9 @@
 #   intro.nfo          what it is and how to run it (80 columns at most)
 #   file_id.diz        the short description (45 columns, 10 lines at most)
 #   intro-1080p60.mp4  with --video: the whole show captured at 1920x1080, 60 fps
-# Builds in its own folders (build-release-*, build-64k-*), then checks the
-# contents and sizes of dist/ and of the zip.
+# Builds in the folders the other scripts use (build-win32-*, build-64k-*,
+# build-web, build), so that after the tests only what changed is built, then
+# checks the contents and sizes of dist/ and of the zip.
 set -euo pipefail
 video=0
 case "${1:-}" in
@@ -30,32 +31,38 @@ jobs=${INTRO_JOBS:-$(nproc)}
 # The moment on the screenshot: music time in seconds.
 shot_time=${INTRO_SHOT_TIME:-76.8}
 
-for arch in i686 x86_64; do
-  dir=build-release-$arch
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-$arch.cmake" \
-    -DINTRO_TOOLS=OFF -DINTRO_TESTS=OFF >/dev/null
+# A folder configured before (with or without its tests) is only brought up
+# to date.
+configure() {
+  local dir=$1
+  shift
+  [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+}
+configure build-win32-i686 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake \
+  -DINTRO_TOOLS=OFF -DINTRO_TESTS=OFF
+configure build-win32-x64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake \
+  -DINTRO_TOOLS=OFF -DINTRO_TESTS=OFF
+configure build -DINTRO_TESTS=OFF
+for dir in build-win32-i686 build-win32-x64; do
   cmake --build "$dir" -j "$jobs" --target intro >&2
 done
 packed=$(INTRO_JOBS=$jobs scripts/build-64k.sh | tail -1)
-INTRO_WEB_BUILD=build-release-web scripts/build-web.sh >&2
-cmake -S . -B build-release-native -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DINTRO_TESTS=OFF -DINTRO_TOOLS=OFF >/dev/null
-cmake --build build-release-native -j "$jobs" --target intro_headless >&2
+scripts/build-web.sh >&2
+cmake --build build -j "$jobs" --target intro_headless >&2
 
 rm -rf dist dist.part intro-release.zip
 mkdir -p dist.part
-cp build-release-i686/frame/intro.exe dist.part/intro.exe
+cp build-win32-i686/frame/intro.exe dist.part/intro.exe
 cp "$packed" dist.part/intro-64k.exe
-cp build-release-x86_64/frame/intro.exe dist.part/intro-x64.exe
-cp -r build-release-web/site dist.part/web
+cp build-win32-x64/frame/intro.exe dist.part/intro-x64.exe
+cp -r build-web/site dist.part/web
 shots=$(mktemp -d)
 trap 'rm -rf "$shots"' EXIT
-build-release-native/frame/intro_headless --size 1920x1080 --start "$shot_time" \
+build/frame/intro_headless --size 1920x1080 --start "$shot_time" \
   --stop "$(awk -v t="$shot_time" 'BEGIN { print t + 0.1 }')" --at "$shot_time" --png "$shots" >&2
 cp "$(find "$shots" -name '*.png' | sort | head -1)" dist.part/screenshot.png
 if [ "$video" = 1 ]; then
-  scripts/capture.sh --build build-release-native --size 1920x1080 --fps 60 \
+  scripts/capture.sh --build build --size 1920x1080 --fps 60 \
     dist.part/intro-1080p60.mp4 >&2
 fi
 cp size/release/intro.nfo size/release/file_id.diz dist.part/
