@@ -72,7 +72,18 @@ key space
 key Left
 key Right
 key space
+# Without a window manager full screen leaves the window as it is: the
+# drawing keeps the window's size, so the audience under the hanging screen
+# (still the same picture) stays where it was in the window.
 key f 2
+shot fullscreen
+for name in resized fullscreen; do
+  convert "$shots/$name.png" -crop 480x100+0+170 +repage "$shots/$name-audience.png"
+done
+moved=$(compare -metric RMSE "$shots/resized-audience.png" "$shots/fullscreen-audience.png" \
+  null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p')
+awk -v d="$moved" 'BEGIN { exit !(d != "" && d < 0.1) }' ||
+  fail "after F the picture no longer fits the window (difference ${moved:-unknown})"
 key f 2
 xdotool keydown Escape
 for _ in $(seq 1 50); do
