@@ -130,7 +130,9 @@ cleanup() {
   # Every message is out by now; bash's own notes on children that a signal
   # took away (wait_for: No record of process) are not for the user.
   exec 2>/dev/null
-  for pid in "${running[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # The jobs too: a signal can come between a start and its entry in running
+  # (a headless program still opening the frames' pipe would wait for ever).
+  for pid in "${running[@]}" $(jobs -p); do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   # An earlier capture set aside and not yet replaced goes back.
   if [ -d "$stage/earlier" ] && [ ! -e "$out" ]; then mv "$stage/earlier" "$out" || true; fi
@@ -281,11 +283,12 @@ mkfifo "$stage/frames"
 "$program" "${range[@]}" --raw - --wav "$stage/audio.wav" >"$stage/frames" \
   3>&2 2>"$headless_errors" &
 headless=$!
+running=("$headless")
 ffmpeg -hide_banner -loglevel error -nostdin -y -f rawvideo -pix_fmt rgba -s "$size" \
   -framerate "$fps" -i "$stage/frames" "${video[@]}" "${container[@]}" "$stage/video" \
   2>"$encoder_errors" &
 encoder=$!
-running=("$headless" "$encoder")
+running+=("$encoder")
 ended="" status=0
 wait -n -p ended "$headless" "$encoder" || status=$?
 if [ "$ended" = "$encoder" ]; then

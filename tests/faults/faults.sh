@@ -196,7 +196,7 @@ interrupt() {
   mkdir -p "$dir"
   $CAPTURE $capture_long "$dir/a.mp4" >/dev/null 2>"$work/err.txt" &
   local job=$!
-  until compgen -G "$dir/.capture-*" >/dev/null; do sleep 0.1; done
+  for _ in $(seq 600); do compgen -G "$dir/.capture-*" >/dev/null && break; sleep 0.1; done
   kill -TERM $job
   wait $job || status=$?
   [ "$status" -eq 143 ] || problem "SIGTERM: exit $status, not 143"
