@@ -2,7 +2,8 @@
 // dragon is one shape, the thought bubble's trail leads from the child's head
 // to the cloud, the father's book is open, the girl's face is clear, the
 // visitors sit in front of framed screens, nobody stands on the table, the
-// reclining figure lies down, the held circle is round and the speech tail of
+// reclining figure lies down, the held circle is round and held by its edge,
+// the passers-by stand apart with their bags in hand and the speech tail of
 // the loader picture points at the mouth.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
@@ -374,6 +375,82 @@ TEST(HeldCircle, IsRound) {
                 nearest = std::min(nearest, d), farthest = std::max(farthest, d);
             }
         EXPECT_GT(nearest / farthest, 0.92);
+    }
+}
+
+// Held by its edge, not on a stick: on every ray out from the hole's centre
+// the white run through the ring stays under three times the ring's width
+// (the median run). An arm touching the ring's edge adds a little where it
+// leaves it; one pointing into it like a handle adds its whole length.
+TEST(HeldCircle, TheArmMeetsItsEdgeLikeNoHandle) {
+    for (int id : {7, 8}) {
+        ASSERT_NE(buildTexture(id), nullptr);
+        const uint32_t* hero = layerPixels(0);
+        std::vector<Region> holes = holesIn(hero);
+        ASSERT_EQ(holes.size(), 1u) << "picture " << id;
+        std::vector<int> runs;
+        for (int a = 0; a < 360; ++a) {
+            double dx = std::cos(a * M_PI / 180), dy = std::sin(a * M_PI / 180), t = 0;
+            auto opaque = [&] {
+                int x = int(holes[0].centreX() + t * dx), y = int(holes[0].centreY() + t * dy);
+                return alphaOf(hero[y * Size + x]) != 0;
+            };
+            while (!opaque())
+                t += 0.5;
+            int run = 0;
+            for (; opaque(); t += 0.5)
+                ++run;
+            runs.push_back(run);
+        }
+        std::sort(runs.begin(), runs.end());
+        EXPECT_LT(runs.back(), 3 * runs[180]) << "picture " << id << ": a stick out from the ring";
+    }
+}
+
+// The passers-by (layer 1, repeated as layers 3, 4 and 5) stand apart, and
+// each handbag hangs from a hand: it is a lilac shape of its own beside the
+// dress, narrow at the top where the handle meets in the white hand (a hat
+// would be widest at its brim and wide at its crown).
+TEST(PassersBy, StandApartWithBagsHangingFromTheHand) {
+    for (int id : {7, 8}) {
+        SCOPED_TRACE("picture " + std::to_string(id));
+        ASSERT_NE(buildTexture(id), nullptr);
+        const int copies[] = {1, 3, 4, 5};
+        constexpr int gap = 3;
+        for (int a : copies)
+            for (int b : copies) {
+                if (b <= a) continue;
+                int touching = 0;
+                for (int y = gap; y < Size - gap; ++y)
+                    for (int x = gap; x < Size - gap; ++x) {
+                        if (alphaOf(layerPixels(a)[y * Size + x]) == 0) continue;
+                        for (int d = -gap; d <= gap; ++d)
+                            touching += alphaOf(layerPixels(b)[(y + d) * Size + x]) != 0 ||
+                                        alphaOf(layerPixels(b)[y * Size + x + d]) != 0;
+                    }
+                EXPECT_EQ(touching, 0) << "layers " << a << " and " << b;
+            }
+        const uint32_t* woman = layerPixels(1);
+        Regions lilac = regionsOf([&](int i) {
+            uint32_t q = woman[i];
+            return alphaOf(q) == 255 && (q >> 16 & 0xFF) >= 230 && (q & 0xFF) < 200;
+        });
+        ASSERT_EQ(lilac.list.size(), 2u) << "the dress and the bag";
+        const Region& bag = lilac.list[0].maxX > lilac.list[1].maxX ? lilac.list[0] : lilac.list[1];
+        auto widthOfRow = [&](int y) {
+            int n = 0;
+            for (int x = bag.minX; x <= bag.maxX; ++x)
+                n += lilac.label[y * Size + x] == &bag - lilac.list.data();
+            return n;
+        };
+        int widest = 0;
+        for (int y = bag.minY; y <= bag.maxY; ++y)
+            widest = std::max(widest, widthOfRow(y));
+        EXPECT_LT(widthOfRow(bag.minY + 5), widest / 3) << "the bag's top is not a handle";
+        int top = bag.minY * Size + bag.minX;
+        while (lilac.label[top] != &bag - lilac.list.data())
+            ++top;
+        EXPECT_TRUE(isWhite(woman[top - 2 * Size])) << "no hand above the handle";
     }
 }
 
