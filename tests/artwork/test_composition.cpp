@@ -2,9 +2,9 @@
 // dragon is one shape, the thought bubble's trail leads from the child's head
 // to the cloud, the father's book is open, the girl's face is clear, the
 // visitors sit in front of framed screens, nobody stands on the table, the
-// reclining figure lies down, the held circle is round and held by its edge,
-// the passers-by stand apart with their bags in hand and the speech tail of
-// the loader picture points at the mouth.
+// beers have foam on them, the reclining figure lies down, the held circle is
+// round and held by its edge, the passers-by stand apart with their bags in
+// hand and the speech tail of the loader picture points at the mouth.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
 #include "texgen/texgen.h"
@@ -309,6 +309,29 @@ TEST(Regulars, NobodyStandsOnTheTable) {
             EXPECT_GT(feet, 0) << "picture " << id << " layer " << layer;
             EXPECT_EQ(onTable, 0) << "picture " << id << " layer " << layer;
         }
+}
+
+// Pictures 13 and 14: the beers are yellow glasses, taller than wide, each
+// under a white head of foam as wide as its rim.
+TEST(Regulars, BeersHaveAHeadOfFoam) {
+    for (int id : {13, 14}) {
+        std::vector<uint32_t> p = picture(id);
+        Regions yellow = regionsOf([&](int i) { return isYellow(p[i]); });
+        int glasses = 0;
+        for (const Region& g : yellow.list) {
+            if (g.size < 300) continue;
+            ++glasses;
+            SCOPED_TRACE("picture " + std::to_string(id) + ", glass at " + std::to_string(g.minX) +
+                         "," + std::to_string(g.minY));
+            EXPECT_GT(g.maxY - g.minY, g.maxX - g.minX);
+            int foam = 0, area = 0;
+            for (int y = g.minY - 10; y < g.minY; ++y)
+                for (int x = g.minX; x <= g.maxX; ++x)
+                    ++area, foam += isWhite(p[y * Size + x]);
+            EXPECT_GT(foam, area * 95 / 100);
+        }
+        EXPECT_EQ(glasses, 3) << "picture " << id;
+    }
 }
 
 // The crimson dress (its fill mask, layer 6, which it shares with the sleeve)
