@@ -4,7 +4,8 @@
 // visitors sit in front of framed screens, nobody stands on the table, the
 // beers have foam on them, the reclining figure lies down, the held circle is
 // round and held by its edge, the passers-by stand apart with their bags in
-// hand and the speech tail of the loader picture points at the mouth.
+// hand and the speech tail of the loader picture points at the mouth from a
+// balloon beside his head, the floor's edge behind the figures.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
 #include "texgen/texgen.h"
@@ -525,6 +526,32 @@ TEST(ShowingTheLoader, TailPointsAtTheMouthAndTheRegularsStandOnTheFloor) {
     }
     EXPECT_GT(feet, 0);
     EXPECT_EQ(onFloor, feet) << "the raised regular floats";
+}
+
+// Picture 15: the balloon (layer 5) is beside the boy's head, not under it:
+// it reaches above the head's centre. The floor's back edge (drawn with the
+// small regular, layer 3) stays behind the figures in front: it comes no
+// nearer than 4 pixels to the front regular (layer 0), the boy (layer 1) or
+// the balloon.
+TEST(ShowingTheLoader, BalloonBesideTheHeadAndTheFloorBehindTheFigures) {
+    ASSERT_NE(buildTexture(15), nullptr);
+    const double headY = (stepPoint(15, 0.023455) + 2)[1] * Size; // the head's middle point
+    int balloonTop = Size;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(layerPixels(5)[i]) != 0) balloonTop = std::min(balloonTop, i / Size);
+    EXPECT_LT(balloonTop, headY) << "the balloon hangs below his head";
+    constexpr int gap = 4;
+    for (int front : {0, 1, 5}) {
+        int near = 0;
+        for (int y = gap; y < Size - gap; ++y)
+            for (int x = gap; x < Size - gap; ++x) {
+                if (alphaOf(layerPixels(3)[y * Size + x]) == 0) continue;
+                for (int d = -gap; d <= gap; ++d)
+                    near += alphaOf(layerPixels(front)[(y + d) * Size + x]) != 0 ||
+                            alphaOf(layerPixels(front)[y * Size + x + d]) != 0;
+            }
+        EXPECT_EQ(near, 0) << "the floor runs into layer " << front;
+    }
 }
 
 // Picture 6: the shapes his equations draw are on the computer's screen. The
