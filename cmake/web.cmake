@@ -38,7 +38,7 @@ function(intro_web_program target)
   set(page ${PROJECT_SOURCE_DIR}/web/page)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${page}/index.html ${page}/page.js
-            ${page}/favicon.svg ${INTRO_SITE_DIR}
+            ${page}/favicon.svg ${page}/synth_worker.js ${INTRO_SITE_DIR}
     VERBATIM)
   set(fonts ${INTRO_SITE_DIR}/fonts)
   set(fonts_script ${PROJECT_SOURCE_DIR}/web/web_fonts.py)

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the browser version with Emscripten into build-web/site: the page,
-# intro.js, intro.wasm and the two web fonts.
+# intro.js, intro.wasm, the synthesiser's worker and the two web fonts.
 set -euo pipefail
 if [ "${1:-}" = --help ]; then
   echo "usage: scripts/build-web.sh"
   echo "Installs what is missing, then builds the browser version with Emscripten into"
-  echo "build-web/site: index.html, page.js, intro.js, intro.wasm and the two web fonts."
+  echo "build-web/site: index.html, page.js, intro.js, intro.wasm, the synthesiser's worker"
+  echo "(synth_worker.js, intro-synth.js, intro-synth.wasm) and the two web fonts."
   exit 0
 fi
 cd "$(dirname "$0")/.."

@@ -12,7 +12,8 @@ dist=$1
 zip=$2
 fail() { echo "FAIL: release: $*" >&2; exit 1; }
 for f in intro.exe intro-64k.exe intro-x64.exe screenshot.png intro.nfo file_id.diz \
-  web/index.html web/intro.js web/intro.wasm; do
+  web/index.html web/intro.js web/intro.wasm web/synth_worker.js web/intro-synth.js \
+  web/intro-synth.wasm; do
   [ -s "$dist/$f" ] || fail "no $f"
 done
 size=$(stat -c %s "$dist/intro-64k.exe")

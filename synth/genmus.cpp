@@ -105,11 +105,11 @@ void genWorker(int32_t w) {
     convertChannel(ws);
 }
 
-void genMusUsing(LayerPath path) {
+bool prepareSong(LayerPath path) {
     decodeSong(songStreams(), songLayout);
     if (songLayout.error != SynthError::none) {
         std::memset(MusBuf, 0, sizeof MusBuf);
-        return;
+        return false;
     }
     musLayerPath = layerPathAvailable(path) ? path : LayerPath::scalar;
     // The mix buses (as far as MusBuf reads them) and MusBuf are written whole
@@ -120,6 +120,11 @@ void genMusUsing(LayerPath path) {
         platformLargePages(ws.mixBus, musFrames * sizeof(float));
     platformLargePages(MusBuf, sizeof MusBuf);
     buildWaveforms();
+    return true;
+}
+
+void genMusUsing(LayerPath path) {
+    if (!prepareSong(path)) return;
     platformKeepResponsive();
     ThreadHandle left = platformStartThread(genWorker, 0);
     genWorker(2);

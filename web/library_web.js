@@ -4,6 +4,7 @@
 //   Module.introScreen   {width, height}: the screen size in device pixels
 //   Module.introFonts    {face: {unitsPerEm, winAscent, winDescent}} of the served fonts
 //   Module.audioContext  a running AudioContext, or null
+//   Module.introSynthWorker  a worker of web/page/synth_worker.js, or null
 //   Module.introHooks    {capture(name, info, pixels), report(key, value), exit(code)}
 // and sets Module.introQuit when the viewer ends the show.
 
@@ -88,6 +89,59 @@ mergeInto(LibraryManager.library, {
       Module.introWake = wakeUp;
       Module.introChannel.port2.postMessage(0);
     });
+  },
+
+  $introReport: function (key, value) {
+    const hooks = Module.introHooks || {};
+    if (hooks.report) hooks.report(key, value);
+  },
+
+  // The synthesiser's worker (Module.introSynthWorker, made by the page)
+  // renders one channel; it serves one show and is ended after its answer.
+  webStartSynthChannel__deps: ['$introReport'],
+  webStartSynthChannel: function (channel, frames) {
+    const worker = Module.introSynthWorker;
+    Module.introSynthWorker = null;
+    if (!worker || worker.introFailed) {
+      introReport('synthWorker', worker ? 'failed' : 'none');
+      if (worker) worker.terminate();
+      return 0;
+    }
+    introReport('synthWorker', 'started');
+    const job = {pending: true, pcm: null, frames: frames, worker: worker};
+    Module.introSynthJob = job;
+    const done = (pcm) => {
+      job.pcm = pcm;
+      job.pending = false;
+      worker.terminate();
+    };
+    worker.onmessage = (event) => done(event.data.pcm || null);
+    worker.onerror = (event) => {
+      event.preventDefault();
+      done(null);
+    };
+    worker.postMessage({channel: channel, frames: frames});
+    return 1;
+  },
+
+  webSynthChannelPending: function () {
+    const job = Module.introSynthJob;
+    return job && job.pending ? 1 : 0;
+  },
+
+  // Copies the channel into its words of the interleaved buffer; 0 when the
+  // worker gave none (by now: one still busy is ended).
+  webTakeSynthChannel__deps: ['$introReport'],
+  webTakeSynthChannel: function (pcm, channel) {
+    const job = Module.introSynthJob;
+    Module.introSynthJob = null;
+    if (job && job.pending) job.worker.terminate();
+    const data = job && !job.pending && job.pcm;
+    const ok = data && data.length === job.frames;
+    introReport('synthWorker', ok ? 'used' : 'failed');
+    if (!ok) return 0;
+    for (let f = 0, k = (pcm >> 1) + (channel >> 1); f < data.length; ++f, k += 2) HEAP16[k] = data[f];
+    return 1;
   },
 
   // The soundtrack: an AudioBuffer played from a byte on, or, where the

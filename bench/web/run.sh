@@ -2,10 +2,10 @@
 # Frame time of every scene and the start-up split in the browser (headless
 # chromium, WebGL 2 through ANGLE on llvmpipe) beside native bench_scenes.
 # usage: bench/web/run.sh [web-build (build-web)] [native-build (build)] [options]
-#   options go to web_bench.js: --size WxH (640x360) --fps N (5) --paced --runs N --until S
+#   options go to web_bench.js: --size WxH (640x360) --fps N (5) --paced --runs N --until S --query K=V
 set -euo pipefail
 if [ "${1:-}" = --help ]; then
-  echo "usage: bench/web/run.sh [web-build (build-web)] [native-build (build)] [--size WxH] [--fps N] [--paced] [--runs N] [--until SECONDS]"
+  echo "usage: bench/web/run.sh [web-build (build-web)] [native-build (build)] [--size WxH] [--fps N] [--paced] [--runs N] [--until SECONDS] [--query K=V]"
   exit 0
 fi
 cd "$(dirname "$0")/../.."

@@ -2,7 +2,7 @@
 // headless chromium (WebGL 2 through ANGLE on llvmpipe, as the browser test
 // runs it), beside the native bench_scenes figures on the same renderer.
 // Usage: node web_bench.js SITE_DIR [--native BENCH_SCENES] [--size WxH] [--fps N]
-//                          [--paced] [--runs N] [--until SECONDS]
+//                          [--paced] [--runs N] [--until SECONDS] [--query K=V]
 // The page runs in its test mode (a virtual clock of FPS frames a second of
 // music). Unless --paced, animation frames are replaced by immediate wake-ups
 // and every frame ends with a one-pixel readPixels (WebGL's finish() only
@@ -13,6 +13,7 @@
 // per frame of all browser processes (sampled from /proc), which the other
 // work on a shared machine disturbs less, as bench_scenes' "processor".
 // --until ends the show at that music time (--until 0.5: the start-up alone).
+// --query adds a page parameter (worker=0: no synthesiser worker).
 'use strict';
 const {chromium} = require('playwright-core');
 const {spawnSync} = require('child_process');
@@ -40,7 +41,7 @@ const ticks = [1, 2, 100, 104];
 
 function parseArgs(argv) {
   const options = {site: null, native: null, size: '640x360', fps: 5, paced: false, runs: 1,
-    until: null};
+    until: null, query: ''};
   for (let i = 0; i < argv.length; ++i) {
     const arg = argv[i];
     if (arg === '--native') options.native = argv[++i];
@@ -49,6 +50,7 @@ function parseArgs(argv) {
     else if (arg === '--runs') options.runs = Number(argv[++i]);
     else if (arg === '--paced') options.paced = true;
     else if (arg === '--until') options.until = Number(argv[++i]);
+    else if (arg === '--query') options.query += '&' + argv[++i];
     else if (!options.site) options.site = arg;
     else return null;
   }
@@ -142,7 +144,7 @@ async function browserRun(baseUrl, options) {
     page.on('pageerror', (error) => console.log('page error:', error.message));
     await page.goto(`${baseUrl}/index.html?test-clock=${options.fps}&size=${options.size}` +
       `&loader-ticks=${ticks.join(',')}` +
-      (options.until !== null ? `&at=${options.until}&end-after-last=1` : ''));
+      (options.until !== null ? `&at=${options.until}&end-after-last=1` : '') + options.query);
     await page.waitForFunction(() => window.introResults.state === 'ready', null,
       {timeout: 60000});
     await page.click('#prompt');
@@ -153,7 +155,8 @@ async function browserRun(baseUrl, options) {
       timeOrigin: performance.timeOrigin,
       startTime: window.introResults.startTime, exitCode: window.introResults.exitCode,
       firstFrame: Number(window.introResults.reports.firstFrame),
-      musBufHash: window.introResults.reports.musBufHash}));
+      musBufHash: window.introResults.reports.musBufHash,
+      synthWorker: window.introResults.reports.synthWorker}));
     run.cpu = cpu;
     return run;
   } finally {
@@ -233,7 +236,7 @@ async function main() {
     const t = r.bench.ticks;
     const at = (name) => t[name] - r.startTime;
     const cpu = (from, to) => cpuAt(r.cpu, r.timeOrigin + to) - cpuAt(r.cpu, r.timeOrigin + from);
-    console.log(`run ${i + 1}: exit ${r.exitCode}, MusBuf ${r.musBufHash}, start-up ` +
+    console.log(`run ${i + 1}: exit ${r.exitCode}, MusBuf ${r.musBufHash} (synthesiser worker: ${r.synthWorker || "-"}), start-up ` +
       `${((r.firstFrame - r.startTime) / 1000).toFixed(2)} s: context ` +
       `${(at('loader-001') / 1000).toFixed(2)}, synthesis ` +
       `${((t['loader-002'] - t['loader-001']) / 1000).toFixed(2)}, textures ` +

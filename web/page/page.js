@@ -183,6 +183,7 @@
     results.state = code === 0 ? 'ended' : 'failed';
     if (show.audio) show.audio.close().catch(() => {});
     setTimeout(prepareAudio, 0);
+    setTimeout(prepareSynthWorker, 0);
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     setTimeout(dropCanvas, 0);
     if (code === 0) {
@@ -212,6 +213,7 @@
       introScale: Number(params.get('scale')) > 0 ? Math.min(1, Number(params.get('scale'))) : 1,
       introKeys: [],
       audioContext: show.audio,
+      introSynthWorker: takeSynthWorker(),
       introHooks: {
         capture: keepFrame,
         report: (key, value) => { results.reports[key] = value; },
@@ -281,6 +283,28 @@
   let spareAudio = null;
   function prepareAudio() {
     if (testClock <= 0 && !spareAudio) spareAudio = newAudioContext();
+  }
+
+  // The synthesiser's worker renders one channel of the soundtrack beside
+  // the program; one is made and loaded while the prompt shows, for one show.
+  // Without it (?worker=0, or no workers) the program renders both itself.
+  let spareSynthWorker = null;
+  function prepareSynthWorker() {
+    if (spareSynthWorker || params.get('worker') === '0' || typeof Worker === 'undefined') return;
+    try {
+      const worker = new Worker('synth_worker.js');
+      // A script that does not load fails before the program asks for it.
+      worker.addEventListener('error', () => { worker.introFailed = true; });
+      spareSynthWorker = worker;
+    } catch (error) {
+      spareSynthWorker = null;
+    }
+  }
+
+  function takeSynthWorker() {
+    const worker = spareSynthWorker;
+    spareSynthWorker = null;
+    return worker;
   }
 
   // Everything that needs the click's user gesture happens before the first await.
@@ -357,6 +381,7 @@
     results.state = 'ready';
     showPrompt('');
     setTimeout(prepareAudio, 0);
+    prepareSynthWorker();
   }, (error) => {
     results.state = 'failed';
     showMessage('The presentation could not be loaded.', String(error));

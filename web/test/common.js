@@ -7,6 +7,9 @@ const fs = require('fs');
 const http = require('http');
 const path = require('path');
 
+// The soundtrack's hash, as the native synthesiser tests know it.
+const musBufHash = '22fb288791d6685d';
+
 const tally = {passed: 0, failed: 0, skipped: 0};
 
 function check(name, ok, details) {
@@ -79,5 +82,5 @@ function compare(framediff, name, web, native, maxMad, minPsnr) {
     `${figures} (bounds: mad <= ${maxMad}, psnr >= ${minPsnr})`);
 }
 
-module.exports = {tally, check, skip, summary, serve, testUrl, nativeFrames, writeDataUrl,
+module.exports = {musBufHash, tally, check, skip, summary, serve, testUrl, nativeFrames, writeDataUrl,
   compare};

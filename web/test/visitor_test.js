@@ -5,7 +5,7 @@
 const {spawnSync} = require('child_process');
 const fs = require('fs');
 const path = require('path');
-const {check, writeDataUrl, compare} = require('./common');
+const {check, writeDataUrl, compare, musBufHash} = require('./common');
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
@@ -126,13 +126,18 @@ async function startAtRun(withPage, baseUrl, {introHeadless, framediff, outDir})
   const nativeFile = path.join(nativeDir, 'frame-000000.png');
   check('native frame with --start 76.8', run.status === 0 && fs.existsSync(nativeFile),
     `exit ${run.status}`);
-  const url = `${baseUrl}/index.html?test-clock=2&size=${size}&at=${at}&end-after-last=1#t=76.8`;
+  // Also the soundtrack without the page's worker: the program renders both channels.
+  const url = `${baseUrl}/index.html?test-clock=2&size=${size}&at=${at}&end-after-last=1` +
+    '&worker=0#t=76.8';
   const results = await withPage([], url, async (page) => {
     await page.click('#prompt');
     await page.waitForFunction(() => window.introResults.exitCode !== null, null,
       {timeout: 300000});
     return page.evaluate(() => window.introResults);
   });
+  check('without the worker the program renders the same soundtrack',
+    results.reports.musBufHash === musBufHash && results.reports.synthWorker === 'none',
+    `${results.reports.musBufHash}, worker ${results.reports.synthWorker}`);
   const frame = results.frames.find((f) => f.name.startsWith('frame-'));
   check('#t=76.8 starts at that music time', !!frame && frame.name === 'frame-000000' &&
     frame.scene === 'FramedShaderScene', frame ? `${frame.name} ${frame.scene}` : 'no frame');

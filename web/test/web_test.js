@@ -7,7 +7,8 @@
 const {chromium} = require('playwright-core');
 const fs = require('fs');
 const path = require('path');
-const {check, summary, serve, testUrl, nativeFrames, writeDataUrl, compare} = require('./common');
+const {check, summary, serve, testUrl, nativeFrames, writeDataUrl, compare,
+  musBufHash} = require('./common');
 const {visitorRuns} = require('./visitor_test');
 const {textureUploadHashes, checkTextureHashes} = require('./texture_hashes');
 
@@ -20,7 +21,6 @@ if (!outDir) {
 const size = '960x540';
 const fps = 2; // two frames a second of music: every scene, little work
 const loaderTicks = [1, 50, 106];
-const musBufHash = '22fb288791d6685d';
 // Bounds on the mean absolute difference (0..255) and the PSNR (dB) of a web
 // frame against the native frame of the same music time. Both are drawn by
 // Mesa's llvmpipe, so what may differ is measured, not guessed (figures at
@@ -168,8 +168,9 @@ async function main() {
     const native = nativeFrames(introHeadless, nativeDir, testMode);
     const results = await mainRun(baseUrl);
     check('the program ends normally', results.exitCode === 0, `exit ${results.exitCode}`);
-    check('MusBuf hash computed in the browser', results.reports.musBufHash === musBufHash,
-      results.reports.musBufHash);
+    check('MusBuf hash computed in the browser, one channel by the page\'s worker',
+      results.reports.musBufHash === musBufHash && results.reports.synthWorker === 'used',
+      `${results.reports.musBufHash}, worker ${results.reports.synthWorker}`);
     checkTextureHashes(check, results.textureHashes,
       path.join(path.dirname(introHeadless), '..', 'tools', 'texgen', 'texdump'),
       path.join(outDir, 'textures'));
