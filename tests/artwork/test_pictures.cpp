@@ -108,6 +108,32 @@ TEST(Picture16, FrameMeetsTheWindowOnSixteenByNine) {
         }
 }
 
+// The screen's frame (layer 1) has clean corners: its sides run down over the
+// ends of the bar's passes, so that going down each outer edge only steps
+// outwards at the top corner and inwards at the bottom one, never in and out
+// again where a pass turns. Rows that span the frame are its top and the bar.
+TEST(Picture16, FrameSidesRunStraightDownPastTheBar) {
+    ASSERT_NE(buildTexture(16), nullptr);
+    const uint32_t* frame = layerPixels(1);
+    std::vector<int> inset[2]; // per row from the top: left edge, and 1023 - right edge
+    for (int y = 0; y < 1024; ++y) {
+        int first = 1024, last = -1;
+        for (int x = 0; x < 1024; ++x)
+            if (alphaOf(frame[y * 1024 + x]) != 0) first = std::min(first, x), last = x;
+        if (last - first > 300) inset[0].push_back(first), inset[1].push_back(1023 - last);
+    }
+    for (const std::vector<int>& edge : inset) {
+        ASSERT_GT(edge.size(), 150u);
+        int dents = 0;
+        bool inwards = false;
+        for (size_t k = 1; k < edge.size(); ++k) {
+            if (edge[k] > edge[k - 1]) inwards = true;
+            if (edge[k] < edge[k - 1] && inwards) ++dents, inwards = false;
+        }
+        EXPECT_EQ(dents, 0) << (&edge == inset ? "left" : "right") << " edge";
+    }
+}
+
 TEST(Picture16, FramesTheWindowAndShowsItsVisitors) {
     const uint32_t* picture = buildTexture(16);
     // Something is drawn right around the window and below it.
