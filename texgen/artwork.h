@@ -230,8 +230,8 @@ constexpr ArtworkStep ArtworkSteps[] = {
     {6, ArtworkStroke, 5, 0.042813},
     {6, ArtworkStroke, 4, 0.081529},
     {6, ArtworkStroke, 7, 0.02},
-    {6, ArtworkStroke, 12, 0.010292},
-    {6, ArtworkStroke, 13, 0.010292},
+    {6, ArtworkStroke, 15, 0.010292},
+    {6, ArtworkStroke, 10, 0.010292},
     {6, ArtworkStroke, 3, 0.02965},
     // recipe 7
     {7, ArtworkStroke, 9, 0.02},

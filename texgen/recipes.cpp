@@ -392,7 +392,7 @@ void recipe6() {
 
     selectLayer(1, 1);
     fillLayer(0x00000000);
-    stroke(0xFFF0F0F0, 0.010292, {12, 13});
+    stroke(0xFFF0F0F0, 0.010292, {15, 10});
     stroke(0xFFF0F0F0, 0.02965, {3});
     setChannel(CH_R, 0);
     setChannel(CH_G, 0);

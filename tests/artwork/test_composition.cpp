@@ -602,6 +602,32 @@ TEST(ShapesOnTheScreen, DrawnOnWhiteAndTheChairApartFromTheLegs) {
     EXPECT_GE(narrowestGap, 20);
 }
 
+// Picture 6: the circle on the screen (the first step of radius 0.010292)
+// turns by at most 26 degrees at each point, so that it reads round, not as a
+// polygon of a dozen sides.
+TEST(ShapesOnTheScreen, TheCircleIsRound) {
+    int point = artworkRecipeStart(6), count = 0;
+    for (const ArtworkStep& s : ArtworkSteps) {
+        if (s.recipe == 6 && s.radius == 0.010292) {
+            count = s.count;
+            break;
+        }
+        point += s.recipe == 6 ? s.count : 0;
+    }
+    ASSERT_GT(count, 2);
+    double sharpest = 0;
+    for (int j = 1; j + 1 < count; ++j) {
+        const double* a = ArtworkPoints[point + j - 1];
+        const double* b = ArtworkPoints[point + j];
+        const double* c = ArtworkPoints[point + j + 1];
+        sharpest =
+            std::max(sharpest, std::abs(std::remainder(std::atan2(c[1] - b[1], c[0] - b[0]) -
+                                                           std::atan2(b[1] - a[1], b[0] - a[0]),
+                                                       2 * M_PI)));
+    }
+    EXPECT_LT(sharpest, 26 * M_PI / 180) << "the circle is a polygon";
+}
+
 namespace {
 
 // Point number of the first point of recipe 2's drawing step k (in stream order).
