@@ -31,10 +31,11 @@ void startUp() {
     loadGlEntryPoints();
     platformShowCursor(false);
     progressTick();
-    genMus();
+    genMusBegin();
     progressTick();
     uploadTextures();
     buildPrograms();
+    genMusEnd();
     progressTick();
     progressTick();
     intro.sceneRenderer = ScrollerScene;

@@ -36,3 +36,12 @@ void platformJoinThread(ThreadHandle handle) {
     if (!handle.opaque) return;
     pthread_join(static_cast<ThreadSlot*>(handle.opaque)->thread, nullptr);
 }
+
+// The soundtrack is rendered here, with the extra thread.
+bool platformStartSoundtrack(uint32_t) {
+    return false;
+}
+
+bool platformFinishSoundtrack(int16_t*, uint32_t) {
+    return false;
+}

@@ -1,50 +1,37 @@
-// The music generator's extra thread in the browser: a worker of the page
-// (web/page/synth_worker.js) runs its own copy of the synthesiser and sends
-// back the channel it rendered, which lands in MusBuf here. The page needs
-// no shared memory for this. Only genWorker can run there; for any other
-// routine, or where the page has no worker, no thread starts and the caller
-// runs the routine itself, as without threads.
+// The music generator's threads in the browser. The program itself has one
+// thread; a worker of the page (web/page/synth_worker.js) runs its own copy
+// of the synthesiser and renders the whole soundtrack while the start-up goes
+// on, then sends it back. It shares no memory with the program, so the page
+// needs no cross-origin isolation. Without the worker, or when it fails, the
+// program renders the soundtrack itself, both channels on its one thread.
 #include "platform/platform.h"
 #include "platform/thread.h"
-#include "synth/genmus.h"
-#include "synth/synth.h"
 #include <emscripten.h>
 
 extern "C" {
-int webStartSynthChannel(int32_t channel, uint32_t frames);
-int webSynthChannelPending();
-int webTakeSynthChannel(int16_t* pcm, int32_t channel);
+int webStartSoundtrack(uint32_t frames);
+int webSoundtrackPending();
+int webTakeSoundtrack(int16_t* pcm, uint32_t frames);
 int webQuitRequested();
 }
 
-namespace {
+ThreadHandle platformStartThread(ThreadRoutine, int32_t) {
+    return ThreadHandle{nullptr};
+}
 
-struct RemoteChannel {
-    int32_t channel;
-    double startMs;
-};
-RemoteChannel remote;
+void platformJoinThread(ThreadHandle) {}
 
-} // namespace
-
-ThreadHandle platformStartThread(ThreadRoutine routine, int32_t arg) {
-    if (routine != genWorker || !webStartSynthChannel(arg, musFrames)) return ThreadHandle{nullptr};
-    remote.channel = arg;
-    remote.startMs = emscripten_get_now();
-    return ThreadHandle{&remote};
+bool platformStartSoundtrack(uint32_t frames) {
+    return webStartSoundtrack(frames) != 0;
 }
 
 // Waits without blocking the page (Escape ends the program, as everywhere
-// during loading). A worker that failed, or that has not answered by the time
-// this thread could have rendered the channel once more, leaves the channel to
-// this thread.
-void platformJoinThread(ThreadHandle thread) {
-    if (!thread.opaque) return;
-    const double ownChannelMs = emscripten_get_now() - remote.startMs;
-    const double deadline = emscripten_get_now() + ownChannelMs + 2000;
-    while (webSynthChannelPending() && emscripten_get_now() < deadline) {
+// during loading), at most a minute: a worker still busy then is given up.
+bool platformFinishSoundtrack(int16_t* pcm, uint32_t frames) {
+    const double deadline = emscripten_get_now() + 60000;
+    while (webSoundtrackPending() && emscripten_get_now() < deadline) {
         emscripten_sleep(5);
         if (webQuitRequested()) platformExit(0);
     }
-    if (!webTakeSynthChannel(MusBuf, remote.channel)) genWorker(remote.channel);
+    return webTakeSoundtrack(pcm, frames) != 0;
 }

@@ -38,3 +38,12 @@ void platformJoinThread(ThreadHandle handle) {
     WaitForSingleObject(slot->thread, INFINITE);
     CloseHandle(slot->thread);
 }
+
+// The soundtrack is rendered here, with the extra thread.
+bool platformStartSoundtrack(uint32_t) {
+    return false;
+}
+
+bool platformFinishSoundtrack(int16_t*, uint32_t) {
+    return false;
+}

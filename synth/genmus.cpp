@@ -20,6 +20,7 @@ WorkerState vars[2];
 namespace {
 
 LayerPath musLayerPath = LayerPath::scalar;
+bool soundtrackElsewhere = false; // genMusBegin handed it to the system
 
 } // namespace
 
@@ -136,6 +137,17 @@ void genMusUsing(LayerPath path) {
 
 void genMus() {
     genMusUsing(bestLayerPath());
+}
+
+void genMusBegin() {
+    soundtrackElsewhere = platformStartSoundtrack(musFrames);
+    if (!soundtrackElsewhere) genMus();
+}
+
+void genMusEnd() {
+    if (!soundtrackElsewhere) return;
+    soundtrackElsewhere = false;
+    if (!platformFinishSoundtrack(MusBuf, musFrames)) genMus();
 }
 
 SynthError musError() {

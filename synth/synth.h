@@ -8,7 +8,12 @@ constexpr int32_t tempo = 17640;             // output bytes per tick
 
 extern int16_t MusBuf[musFrames * 2]; // interleaved, left first
 
-void genMus();   // synthesises the whole soundtrack into MusBuf
+void genMus(); // synthesises the whole soundtrack into MusBuf
+// genMus in two halves, with other start-up work between them: where the
+// system renders the soundtrack outside the program (the browser), Begin
+// starts it there and End waits for it; elsewhere Begin is genMus.
+void genMusBegin();
+void genMusEnd();
 void startmus(); // starts playback of MusBuf from position 0
 double getpos(); // playback position in ticks (bytes / tempo)
 

@@ -97,9 +97,9 @@ mergeInto(LibraryManager.library, {
   },
 
   // The synthesiser's worker (Module.introSynthWorker, made by the page)
-  // renders one channel; it serves one show and is ended after its answer.
-  webStartSynthChannel__deps: ['$introReport'],
-  webStartSynthChannel: function (channel, frames) {
+  // renders the soundtrack; it serves one show and is ended after its answer.
+  webStartSoundtrack__deps: ['$introReport'],
+  webStartSoundtrack: function (frames) {
     const worker = Module.introSynthWorker;
     Module.introSynthWorker = null;
     if (!worker || worker.introFailed) {
@@ -108,7 +108,7 @@ mergeInto(LibraryManager.library, {
       return 0;
     }
     introReport('synthWorker', 'started');
-    const job = {pending: true, pcm: null, frames: frames, worker: worker};
+    const job = {pending: true, pcm: null, worker: worker};
     Module.introSynthJob = job;
     const done = (pcm) => {
       job.pcm = pcm;
@@ -120,28 +120,27 @@ mergeInto(LibraryManager.library, {
       event.preventDefault();
       done(null);
     };
-    worker.postMessage({channel: channel, frames: frames});
+    worker.postMessage({frames: frames});
     return 1;
   },
 
-  webSynthChannelPending: function () {
+  webSoundtrackPending: function () {
     const job = Module.introSynthJob;
     return job && job.pending ? 1 : 0;
   },
 
-  // Copies the channel into its words of the interleaved buffer; 0 when the
-  // worker gave none (by now: one still busy is ended).
-  webTakeSynthChannel__deps: ['$introReport'],
-  webTakeSynthChannel: function (pcm, channel) {
+  // Copies the interleaved samples into pcm; 0 when the worker gave none (by
+  // now: one still busy is ended).
+  webTakeSoundtrack__deps: ['$introReport'],
+  webTakeSoundtrack: function (pcm, frames) {
     const job = Module.introSynthJob;
     Module.introSynthJob = null;
     if (job && job.pending) job.worker.terminate();
     const data = job && !job.pending && job.pcm;
-    const ok = data && data.length === job.frames;
+    const ok = !!data && data.length === frames * 2;
     introReport('synthWorker', ok ? 'used' : 'failed');
-    if (!ok) return 0;
-    for (let f = 0, k = (pcm >> 1) + (channel >> 1); f < data.length; ++f, k += 2) HEAP16[k] = data[f];
-    return 1;
+    if (ok) HEAP16.set(data, pcm >> 1);
+    return ok ? 1 : 0;
   },
 
   // The soundtrack: an AudioBuffer played from a byte on, or, where the

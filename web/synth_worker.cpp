@@ -1,14 +1,14 @@
 // The synthesiser alone, for the page's worker (web/page/synth_worker.js):
-// renders one channel of the soundtrack in a memory of its own while the
-// program renders the other.
+// renders the whole soundtrack in a memory of its own while the program goes
+// on with its start-up.
 #include "synth/genmus.h"
 #include "synth/synth.h"
 #include <emscripten.h>
 
-// The channel's samples are every second word of MusBuf from word w / 2 on;
-// null when the song data is broken.
-extern "C" EMSCRIPTEN_KEEPALIVE const int16_t* synthChannel(int32_t w) {
+// MusBuf, both channels rendered; null when the song data is broken.
+extern "C" EMSCRIPTEN_KEEPALIVE const int16_t* synthSoundtrack() {
     if (!prepareSong(bestLayerPath())) return nullptr;
-    genWorker(w);
+    genWorker(0);
+    genWorker(2);
     return MusBuf;
 }

@@ -285,9 +285,9 @@
     if (testClock <= 0 && !spareAudio) spareAudio = newAudioContext();
   }
 
-  // The synthesiser's worker renders one channel of the soundtrack beside
-  // the program; one is made and loaded while the prompt shows, for one show.
-  // Without it (?worker=0, or no workers) the program renders both itself.
+  // The synthesiser's worker renders the soundtrack while the program builds
+  // its textures; one is made and loaded while the prompt shows, for one
+  // show. Without it (?worker=0, or no workers) the program renders it itself.
   let spareSynthWorker = null;
   function prepareSynthWorker() {
     if (spareSynthWorker || params.get('worker') === '0' || typeof Worker === 'undefined') return;
@@ -314,7 +314,8 @@
     running = show;
     let audio = spareAudio;
     spareAudio = null;
-    if (!audio || audio.state === 'closed') audio = newAudioContext();
+    // The test clock plays no sound: no context to make.
+    if (testClock <= 0 && (!audio || audio.state === 'closed')) audio = newAudioContext();
     const resumed = audio ? audio.resume() : Promise.reject(new Error('no Web Audio'));
     const fullscreen = requestFullscreen(testClock <= 0);
     const soundOn = await Promise.race([

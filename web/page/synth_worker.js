@@ -1,20 +1,18 @@
-// Renders one channel of the soundtrack with the synthesiser alone
-// (intro-synth.js) and sends it back as 16-bit samples. The page makes one
-// while the prompt shows, so the synthesiser is loaded before the click.
+// Renders the whole soundtrack with the synthesiser alone (intro-synth.js)
+// and sends it back as interleaved 16-bit samples. The page makes one while
+// the prompt shows, so the synthesiser is loaded before the click.
 importScripts('intro-synth.js');
 const synthReady = createIntroSynth();
 
 onmessage = async (event) => {
-  const {channel, frames} = event.data;
+  const {frames} = event.data;
   try {
     const synth = await synthReady;
-    const at = synth._synthChannel(channel);
+    const at = synth._synthSoundtrack();
     if (!at) throw new Error('the song data is broken');
-    const words = synth.HEAP16;
-    const pcm = new Int16Array(frames);
-    for (let f = 0, k = (at >> 1) + (channel >> 1); f < frames; ++f, k += 2) pcm[f] = words[k];
-    postMessage({channel: channel, pcm: pcm}, [pcm.buffer]);
+    const pcm = synth.HEAP16.slice(at >> 1, (at >> 1) + frames * 2);
+    postMessage({pcm: pcm}, [pcm.buffer]);
   } catch (error) {
-    postMessage({channel: channel, error: String(error)});
+    postMessage({error: String(error)});
   }
 };
