@@ -362,6 +362,36 @@ TEST(RecliningFigure, DressLiesAlongThePicture) {
     EXPECT_LT(tallestLeg, Size / 7);
 }
 
+// Picture 3: the woman's figure, not a wedge. Along the top of the dress
+// (its fill mask, layer 6), from the shoulder leftwards, the outline dips at
+// the waist and rises again at the hip by 20 pixels or more; further left the
+// legs narrow: a third of the way from the feet to the hip the dress is about
+// half as tall as at the hip.
+TEST(RecliningFigure, WaistHipAndNarrowerLegs) {
+    ASSERT_NE(buildTexture(3), nullptr);
+    const uint32_t* mask = layerPixels(6);
+    Regions r = regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
+    int dress = r.label[seedIndex(0.540039, 0.417969)];
+    ASSERT_GE(dress, 0);
+    const Region& d = r.list[dress];
+    std::vector<int> top(Size, Size);
+    for (int i = 0; i < Size * Size; ++i)
+        if (r.label[i] == dress) top[i % Size] = std::min(top[i % Size], i / Size);
+    const int shoulder = 540; // where the hair meets the dress
+    int waist = shoulder;
+    for (int x = shoulder; x > d.minX; --x)
+        if (top[x] >= top[waist])
+            waist = x;
+        else if (top[waist] - top[x] > 8)
+            break;
+    int hip = waist;
+    for (int x = waist; x > d.minX && top[x] <= top[hip] + 8; --x)
+        if (top[x] < top[hip]) hip = x;
+    EXPECT_GE(top[waist] - top[hip], 20) << "no waist";
+    int knee = d.minX + (hip - d.minX) / 3;
+    EXPECT_LE(d.maxY - top[knee], 0.52 * (d.maxY - top[hip])) << "the legs are as thick as the hip";
+}
+
 namespace {
 
 // Transparent regions of a layer that it encloses (they touch no edge).
