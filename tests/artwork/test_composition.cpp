@@ -4,8 +4,9 @@
 // visitors sit in front of framed screens, nobody stands on the table, the
 // beers have foam on them, the reclining figure lies down, the held circle is
 // round and held by its edge, the passers-by stand apart with their bags in
-// hand and the speech tail of the loader picture points at the mouth from a
-// balloon beside his head, the floor's edge behind the figures.
+// hand, the speech tail of the loader picture points at the mouth from a
+// balloon beside his head, the floor's edge behind the figures, and the
+// portrait's ears match, its mouth is open and its arms show.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
 #include "texgen/texgen.h"
@@ -741,6 +742,43 @@ TEST(Portrait, SmoothHeadWhiskersClearOfStripesPlainShirt) {
         return false;
     });
     EXPECT_EQ(r.list.size(), 6u) << "lines on the shirt";
+}
+
+// Picture 2 as a 16:9 screen shows it (rows 0-575): the ears (the only
+// pixels of their two golds) match, each the other's size and height within
+// a tenth; the red open mouth is wider than tall; and below the shoulders on
+// both sides a line marks off the arm in the rows down to 575.
+TEST(Portrait, MatchingEarsOpenMouthAndArms) {
+    std::vector<uint32_t> p = picture(2);
+    struct Box {
+        int count = 0, minX = Size, maxX = -1, minY = Size, maxY = -1;
+    } left, right, mouth;
+    for (int i = 0; i < Size * 576; ++i) {
+        uint32_t q = p[i] & 0xFFFFFF;
+        Box* b = q == 0x23B2DE ? &left : q == 0x3FB2DE ? &right : q == 0x3035C9 ? &mouth : nullptr;
+        if (b == nullptr) continue;
+        int x = i % Size, y = i / Size;
+        ++b->count, b->minX = std::min(b->minX, x), b->maxX = std::max(b->maxX, x);
+        b->minY = std::min(b->minY, y), b->maxY = std::max(b->maxY, y);
+    }
+    ASSERT_GT(left.count, 500);
+    EXPECT_NEAR(right.count, left.count, left.count / 10) << "ears of different sizes";
+    EXPECT_NEAR(right.maxY - right.minY, left.maxY - left.minY, (left.maxY - left.minY) / 10);
+    ASSERT_GT(mouth.count, 500);
+    EXPECT_GT(mouth.maxX - mouth.minX, mouth.maxY - mouth.minY) << "the mouth is a lozenge";
+
+    ASSERT_NE(buildTexture(2), nullptr);
+    const uint32_t* outlines = layerPixels(0);
+    for (int from : {100, 780}) {
+        int rows = 0;
+        for (int y = 548; y < 576; ++y) {
+            bool line = false;
+            for (int x = from; x < from + 150; ++x)
+                line = line || alphaOf(outlines[y * Size + x]) != 0;
+            rows += line;
+        }
+        EXPECT_GE(rows, 20) << "no arm at x " << from;
+    }
 }
 
 // Picture 3, the woman on the mat in the meadow: the path winds up to the
