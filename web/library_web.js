@@ -386,6 +386,8 @@ mergeInto(LibraryManager.library, {
     if (Module.introAudio) {
       try { Module.introAudio.source.stop(); } catch (e) {}
     }
+    // Ended while loading: the soundtrack is no longer wanted.
+    if (Module.introSynthJob) Module.introSynthJob.worker.terminate();
     if (hooks.exit) hooks.exit(code);
     return Asyncify.handleSleep(function () {});
   },
