@@ -94,6 +94,33 @@ const double* stepPoint(int recipe, double radius) {
     return ArtworkPoints[0];
 }
 
+// The sharpest turn (radians) along count points of the stream from first.
+double sharpestTurn(const double* first, int count) {
+    double sharpest = 0;
+    for (int j = 1; j + 1 < count; ++j) {
+        const double *a = first + 2 * (j - 1), *b = first + 2 * j, *c = first + 2 * (j + 1);
+        sharpest =
+            std::max(sharpest, std::abs(std::remainder(std::atan2(c[1] - b[1], c[0] - b[0]) -
+                                                           std::atan2(b[1] - a[1], b[0] - a[0]),
+                                                       2 * M_PI)));
+    }
+    return sharpest;
+}
+
+// Opaque pixels of layer a with an opaque pixel of layer b at most gap pixels
+// above, below, left or right of them.
+int pixelsNear(int a, int b, int gap) {
+    int n = 0;
+    for (int y = gap; y < Size - gap; ++y)
+        for (int x = gap; x < Size - gap; ++x) {
+            if (alphaOf(layerPixels(a)[y * Size + x]) == 0) continue;
+            for (int d = -gap; d <= gap; ++d)
+                n += alphaOf(layerPixels(b)[(y + d) * Size + x]) != 0 ||
+                     alphaOf(layerPixels(b)[y * Size + x + d]) != 0;
+        }
+    return n;
+}
+
 } // namespace
 
 // The story pictures are shown across the full width of the screen, so a
@@ -472,20 +499,11 @@ TEST(PassersBy, StandApartWithBagsHangingFromTheHand) {
         SCOPED_TRACE("picture " + std::to_string(id));
         ASSERT_NE(buildTexture(id), nullptr);
         const int copies[] = {1, 3, 4, 5};
-        constexpr int gap = 3;
         for (int a : copies)
-            for (int b : copies) {
-                if (b <= a) continue;
-                int touching = 0;
-                for (int y = gap; y < Size - gap; ++y)
-                    for (int x = gap; x < Size - gap; ++x) {
-                        if (alphaOf(layerPixels(a)[y * Size + x]) == 0) continue;
-                        for (int d = -gap; d <= gap; ++d)
-                            touching += alphaOf(layerPixels(b)[(y + d) * Size + x]) != 0 ||
-                                        alphaOf(layerPixels(b)[y * Size + x + d]) != 0;
-                    }
-                EXPECT_EQ(touching, 0) << "layers " << a << " and " << b;
-            }
+            for (int b : copies)
+                if (b > a) {
+                    EXPECT_EQ(pixelsNear(a, b, 3), 0) << "layers " << a << " and " << b;
+                }
         const uint32_t* woman = layerPixels(1);
         Regions lilac = regionsOf([&](int i) {
             uint32_t q = woman[i];
@@ -572,18 +590,8 @@ TEST(ShowingTheLoader, BalloonBesideTheHeadAndTheFloorBehindTheFigures) {
     for (int i = 0; i < Size * Size; ++i)
         if (alphaOf(layerPixels(5)[i]) != 0) balloonTop = std::min(balloonTop, i / Size);
     EXPECT_LT(balloonTop, headY) << "the balloon hangs below his head";
-    constexpr int gap = 4;
-    for (int front : {0, 1, 5}) {
-        int near = 0;
-        for (int y = gap; y < Size - gap; ++y)
-            for (int x = gap; x < Size - gap; ++x) {
-                if (alphaOf(layerPixels(3)[y * Size + x]) == 0) continue;
-                for (int d = -gap; d <= gap; ++d)
-                    near += alphaOf(layerPixels(front)[(y + d) * Size + x]) != 0 ||
-                            alphaOf(layerPixels(front)[y * Size + x + d]) != 0;
-            }
-        EXPECT_EQ(near, 0) << "the floor runs into layer " << front;
-    }
+    for (int front : {0, 1, 5})
+        EXPECT_EQ(pixelsNear(3, front, 4), 0) << "the floor runs into layer " << front;
 }
 
 // Picture 6: the shapes his equations draw are on the computer's screen. The
@@ -637,26 +645,10 @@ TEST(ShapesOnTheScreen, DrawnOnWhiteAndTheChairApartFromTheLegs) {
 // turns by at most 26 degrees at each point, so that it reads round, not as a
 // polygon of a dozen sides.
 TEST(ShapesOnTheScreen, TheCircleIsRound) {
-    int point = artworkRecipeStart(6), count = 0;
-    for (const ArtworkStep& s : ArtworkSteps) {
-        if (s.recipe == 6 && s.radius == 0.010292) {
-            count = s.count;
-            break;
-        }
-        point += s.recipe == 6 ? s.count : 0;
-    }
-    ASSERT_GT(count, 2);
-    double sharpest = 0;
-    for (int j = 1; j + 1 < count; ++j) {
-        const double* a = ArtworkPoints[point + j - 1];
-        const double* b = ArtworkPoints[point + j];
-        const double* c = ArtworkPoints[point + j + 1];
-        sharpest =
-            std::max(sharpest, std::abs(std::remainder(std::atan2(c[1] - b[1], c[0] - b[0]) -
-                                                           std::atan2(b[1] - a[1], b[0] - a[0]),
-                                                       2 * M_PI)));
-    }
-    EXPECT_LT(sharpest, 26 * M_PI / 180) << "the circle is a polygon";
+    int count = 0;
+    for (const ArtworkStep& s : ArtworkSteps)
+        if (s.recipe == 6 && s.radius == 0.010292 && count == 0) count = s.count;
+    EXPECT_LT(sharpestTurn(stepPoint(6, 0.010292), count), 26 * M_PI / 180) << "a polygon";
 }
 
 namespace {
@@ -698,15 +690,7 @@ TEST(Portrait, SmoothHeadWhiskersClearOfStripesPlainShirt) {
     for (int k = 0; k < steps && head < 0; ++k)
         if (int first = portraitStep(k, count); count == 60) head = first;
     ASSERT_GE(head, 0);
-    double sharpest = 0;
-    for (int j = 1; j + 1 < 60; ++j) {
-        const double* a = ArtworkPoints[head + j - 1];
-        const double* b = ArtworkPoints[head + j];
-        const double* c = ArtworkPoints[head + j + 1];
-        double turn = std::abs(std::remainder(
-            std::atan2(c[1] - b[1], c[0] - b[0]) - std::atan2(b[1] - a[1], b[0] - a[0]), 2 * M_PI));
-        sharpest = std::max(sharpest, turn);
-    }
+    double sharpest = sharpestTurn(ArtworkPoints[head], 60);
     EXPECT_LT(sharpest, 0.5) << "a corner of " << sharpest << " radians in the head's outline";
 
     std::vector<uint32_t> p = picture(2);
