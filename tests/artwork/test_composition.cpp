@@ -4,9 +4,9 @@
 // visitors sit in front of framed screens, nobody stands on the table, the
 // beers have foam on them, the reclining figure lies down, the held circle is
 // round and held by its edge, the passers-by stand apart with their bags in
-// hand, the speech tail of the loader picture points at the mouth from a
-// balloon beside his head, the floor's edge behind the figures, and the
-// portrait's ears match, its mouth is open and its arms show.
+// hand, the speech tail of the loader picture points at the mouth of the boy
+// standing whole on the floor beside his laptop, and the portrait's ears
+// match, its mouth is open and its arms show.
 #include "texgen/artwork.h"
 #include "texgen/ops.h"
 #include "texgen/texgen.h"
@@ -529,10 +529,8 @@ TEST(PassersBy, StandApartWithBagsHangingFromTheHand) {
 }
 
 // Picture 15: the speech balloon (layer 5) reaches the boy (layer 1) only at
-// his head, its tail ending just short of his face; the regular standing
-// further back (layer 2, the front one repeated 200 pixels higher) has his
-// feet on the floor's back edge (drawn with the small regular, layer 3).
-TEST(ShowingTheLoader, TailPointsAtTheMouthAndTheRegularsStandOnTheFloor) {
+// his head, its tail ending just short of his face.
+TEST(ShowingTheLoader, TailPointsAtTheMouth) {
     ASSERT_NE(buildTexture(15), nullptr);
     // The head is a short stroke of three points: its middle one is the centre,
     // its ends reach 4 pixels further up and down.
@@ -558,40 +556,51 @@ TEST(ShowingTheLoader, TailPointsAtTheMouthAndTheRegularsStandOnTheFloor) {
                     nearBody += alphaOf(balloon[(y + dy) * Size + x + dx]) != 0;
         }
     EXPECT_EQ(nearBody, 0) << "the balloon starts at the boy's body";
-    // The raised regular's lowest pixels: the floor line right under them.
-    const uint32_t* raised = layerPixels(2);
-    const uint32_t* floor = layerPixels(3);
-    int lowest = -1;
-    for (int i = 0; i < Size * Size; ++i)
-        if (alphaOf(raised[i]) != 0) lowest = i / Size;
-    ASSERT_GT(lowest, 0);
-    int feet = 0, onFloor = 0;
-    for (int x = 0; x < Size; ++x) {
-        if (alphaOf(raised[lowest * Size + x]) == 0) continue;
-        ++feet;
-        bool below = false;
-        for (int dy = 1; dy <= 3 && !below; ++dy)
-            below = alphaOf(floor[(lowest + dy) * Size + x]) == 255;
-        onFloor += below;
-    }
-    EXPECT_GT(feet, 0);
-    EXPECT_EQ(onFloor, feet) << "the raised regular floats";
 }
 
-// Picture 15: the balloon (layer 5) is beside the boy's head, not under it:
-// it reaches above the head's centre. The floor's back edge (drawn with the
-// small regular, layer 3) stays behind the figures in front: it comes no
-// nearer than 4 pixels to the front regular (layer 0), the boy (layer 1) or
-// the balloon.
-TEST(ShowingTheLoader, BalloonBesideTheHeadAndTheFloorBehindTheFigures) {
+// Picture 15: the boy (layer 1) stands whole in the picture, as tall as a
+// stick figure standing (over 200 pixels), and like the front regular (layer
+// 0) with his feet on the floor's edge (layer 3) 1-6 rows under them. His
+// laptop (layer 4, yellow) is beside him, left of his head, and no wider
+// than half his height.
+TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
     ASSERT_NE(buildTexture(15), nullptr);
-    const double headY = (stepPoint(15, 0.023455) + 2)[1] * Size; // the head's middle point
-    int balloonTop = Size;
-    for (int i = 0; i < Size * Size; ++i)
-        if (alphaOf(layerPixels(5)[i]) != 0) balloonTop = std::min(balloonTop, i / Size);
-    EXPECT_LT(balloonTop, headY) << "the balloon hangs below his head";
-    for (int front : {0, 1, 5})
-        EXPECT_EQ(pixelsNear(3, front, 4), 0) << "the floor runs into layer " << front;
+    auto box = [](const uint32_t* layer) {
+        Region b;
+        for (int i = 0; i < Size * Size; ++i)
+            if (alphaOf(layer[i]) != 0) {
+                int x = i % Size, y = i / Size;
+                b.minX = std::min(b.minX, x), b.maxX = std::max(b.maxX, x);
+                b.minY = std::min(b.minY, y), b.maxY = std::max(b.maxY, y);
+            }
+        return b;
+    };
+    const uint32_t* floor = layerPixels(3);
+    for (int layer : {0, 1}) {
+        SCOPED_TRACE("layer " + std::to_string(layer));
+        const uint32_t* figure = layerPixels(layer);
+        Region b = box(figure);
+        EXPECT_GT(b.minX, 0);
+        EXPECT_LT(b.maxX, Size - 1);
+        EXPECT_GT(b.minY, 0);
+        EXPECT_LT(b.maxY, 576);
+        int feet = 0, onFloor = 0;
+        for (int x = b.minX; x <= b.maxX; ++x) {
+            if (alphaOf(figure[b.maxY * Size + x]) == 0) continue;
+            ++feet;
+            bool below = false;
+            for (int dy = 1; dy <= 6 && !below; ++dy)
+                below = alphaOf(floor[(b.maxY + dy) * Size + x]) == 255;
+            onFloor += below;
+        }
+        EXPECT_GT(feet, 0);
+        EXPECT_EQ(onFloor, feet) << "floating above the floor";
+    }
+    Region boy = box(layerPixels(1)), laptop = box(layerPixels(4));
+    EXPECT_GT(boy.maxY - boy.minY, 200) << "not standing";
+    const double headX = (stepPoint(15, 0.023455) + 2)[0] * Size;
+    EXPECT_LT(laptop.maxX, headX - 0.023455 * Size) << "the laptop covers him";
+    EXPECT_LE(laptop.maxX - laptop.minX, (boy.maxY - boy.minY) / 2) << "a huge laptop";
 }
 
 // Picture 6: the shapes his equations draw are on the computer's screen. The
