@@ -180,6 +180,29 @@ void useFixedProgram() {
     }
 }
 
+// True when every vertex lies beyond one and the same side of the clip
+// volume under the matrix: GL would clip the whole draw away. (Text scrolling
+// past the screen, drawn line by line, is mostly such draws.) The margin
+// keeps what lies on or near an edge, whatever the rounding.
+bool outsideClipVolume(const Vertex* vertices, int n) {
+    const float* m = current().m;
+    unsigned common = 0x3f;
+    for (int i = 0; i < n && common != 0; ++i) {
+        const float* p = vertices[i].position;
+        float c[4];
+        for (int row = 0; row < 4; ++row)
+            c[row] = m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row] * p[3];
+        const float margin = 1e-3f * (std::fabs(c[3]) + 1);
+        unsigned outside = 0;
+        for (int axis = 0; axis < 3; ++axis) {
+            if (c[axis] - c[3] > margin) outside |= 1u << (2 * axis);
+            if (-c[axis] - c[3] > margin) outside |= 2u << (2 * axis);
+        }
+        common &= outside;
+    }
+    return common != 0;
+}
+
 // Each draw appends its vertices to one stream buffer and draws them from
 // where they start, as GL drivers stream immediate mode: the vertex arrays
 // never change (the vertex array and the buffer stay bound from the start),
@@ -190,6 +213,7 @@ void useFixedProgram() {
 void draw() {
     const int n = triangulate();
     if (n == 0) return;
+    if (ff.userProgram == 0 && outsideClipVolume(ff.triangles, n)) return;
     if (ff.streamNext + n > streamVertices) {
         glBufferData(GL_ARRAY_BUFFER, streamVertices * sizeof(Vertex), nullptr, GL_STREAM_DRAW);
         ff.streamNext = 0;

@@ -31,7 +31,9 @@ for when in loading playing; do
   if [ "$when" = loading ]; then
     "$program" &
     pid=$!
-    sleep 1
+    # The tap must find the program's window (on a busy machine it takes a
+    # while to open); loading goes on for seconds after that.
+    timeout 60 xdotool search --sync --pid "$pid" > /dev/null
   else
     "$program" --window 160x90 2> "$errors" &
     pid=$!
