@@ -549,7 +549,8 @@ TEST(ShowingTheLoader, TailPointsAtTheMouth) {
 
 // Picture 15: the boy (layer 1) stands whole in the picture, as tall as a
 // stick figure standing (over 200 pixels), and like the front regular (layer
-// 0) with his feet on the floor's edge (layer 3) 1-6 rows under them. His
+// 0) and the back one (layer 2) with his feet on the floor's edges (layer 3)
+// 1-6 rows under them. His
 // laptop (layer 4, yellow) is beside him, left of his head, and no wider
 // than half his height.
 TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
@@ -565,7 +566,7 @@ TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
         return b;
     };
     const uint32_t* floor = layerPixels(3);
-    for (int layer : {0, 1}) {
+    for (int layer : {0, 1, 2}) {
         SCOPED_TRACE("layer " + std::to_string(layer));
         const uint32_t* figure = layerPixels(layer);
         Region b = box(figure);
@@ -585,11 +586,46 @@ TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
         EXPECT_GT(feet, 0);
         EXPECT_EQ(onFloor, feet) << "floating above the floor";
     }
+    // The back regular (layer 2) and the small listener beside him stand on
+    // one line of the floor.
+    Region back = box(layerPixels(2));
+    const double smallX = (stepPoint(15, 0.021907) + 2)[0] * Size;
+    int gaps = 0;
+    for (int x = int(smallX); x <= back.maxX; ++x)
+        gaps += alphaOf(floor[(back.maxY + 3) * Size + x]) != 255;
+    EXPECT_EQ(gaps, 0) << "the listeners stand on no common floor";
     Region boy = box(layerPixels(1)), laptop = box(layerPixels(4));
     EXPECT_GT(boy.maxY - boy.minY, 200) << "not standing";
     const double headX = (stepPoint(15, 0.023455) + 2)[0] * Size;
     EXPECT_LT(laptop.maxX, headX - 0.023455 * Size) << "the laptop covers him";
     EXPECT_LE(laptop.maxX - laptop.minX, (boy.maxY - boy.minY) / 2) << "a huge laptop";
+}
+
+// Picture 15: the laptop is a lid standing on a keyboard deck, one shape with
+// two dark openings: the screen and, under it, the deck, wider than deep (a
+// box with a slot on a stand would have the screen's opening only).
+TEST(ShowingTheLoader, TheLaptopIsALidOnAKeyboardDeck) {
+    ASSERT_NE(buildTexture(15), nullptr);
+    const uint32_t* laptop = layerPixels(4);
+    Regions yellow = regionsOf([&](int i) { return alphaOf(laptop[i]) != 0; });
+    Regions clear = regionsOf([&](int i) { return alphaOf(laptop[i]) == 0; });
+    std::vector<int> holes; // first pixel of each opening, top to bottom
+    for (int i = 0; i < Size * Size; ++i) {
+        const Region& g = clear.list[std::max(clear.label[i], 0)];
+        bool enclosed = g.minX > 0 && g.minY > 0 && g.maxX < Size - 1 && g.maxY < Size - 1;
+        if (clear.label[i] >= 0 && enclosed && std::none_of(holes.begin(), holes.end(), [&](int h) {
+                return clear.label[h] == clear.label[i];
+            }))
+            holes.push_back(i);
+    }
+    ASSERT_EQ(holes.size(), 2u);
+    const Region &screen = clear.list[clear.label[holes[0]]],
+                 &deck = clear.list[clear.label[holes[1]]];
+    EXPECT_GT(deck.minY, screen.maxY);
+    EXPECT_GT(deck.maxX - deck.minX, 3 * (deck.maxY - deck.minY));
+    // The pixels just above each opening's first one belong to one shape.
+    EXPECT_EQ(yellow.label[holes[0] - Size], yellow.label[holes[1] - Size])
+        << "the lid and the deck are apart";
 }
 
 // Picture 6: the shapes his equations draw are on the computer's screen. The
