@@ -353,6 +353,50 @@ TEST(Regulars, BeersHaveAHeadOfFoam) {
     }
 }
 
+// Picture 13: the regular behind the table (layer 4) stands on the floor's
+// back edge (layer 0), 1-6 rows under his feet, and each beer's foam is a
+// rounded head: wider than the glass just above its rim, spilling over it,
+// and much narrower near its top (not a flat lid).
+TEST(Regulars, TheOneBehindTheTableStandsOnTheFloor) {
+    ASSERT_NE(buildTexture(13), nullptr);
+    const uint32_t *figure = layerPixels(4), *floor = layerPixels(0);
+    int lowest = -1;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(figure[i]) != 0) lowest = i / Size;
+    int feet = 0, onFloor = 0;
+    for (int x = 0; x < Size; ++x) {
+        if (alphaOf(figure[lowest * Size + x]) == 0) continue;
+        ++feet;
+        bool below = false;
+        for (int dy = 1; dy <= 6 && !below; ++dy)
+            below = alphaOf(floor[(lowest + dy) * Size + x]) == 255;
+        onFloor += below;
+    }
+    EXPECT_GT(feet, 0);
+    EXPECT_EQ(onFloor, feet) << "floating above the floor";
+}
+
+TEST(Regulars, FoamIsARoundedHeadOverTheRim) {
+    std::vector<uint32_t> p = picture(13);
+    Regions yellow = regionsOf([&](int i) { return isYellow(p[i]); });
+    auto foamWidth = [&](int y, const Region& g) {
+        int n = 0;
+        for (int x = g.minX - 20; x <= g.maxX + 20; ++x)
+            n += isWhite(p[y * Size + x]);
+        return n;
+    };
+    for (const Region& g : yellow.list) {
+        if (g.size < 300) continue;
+        SCOPED_TRACE("glass at " + std::to_string(g.minX) + "," + std::to_string(g.minY));
+        int top = g.minY - 1;
+        while (isWhite(p[(top - 1) * Size + (g.minX + g.maxX) / 2]))
+            --top;
+        int rim = foamWidth(g.minY - 3, g);
+        EXPECT_GT(rim, g.maxX - g.minX + 4) << "the foam does not spill over the rim";
+        EXPECT_LT(foamWidth(top + 2, g) * 2, rim) << "a flat lid";
+    }
+}
+
 // The crimson dress (its fill mask, layer 6, which it shares with the sleeve)
 // is a long shape: a figure lying on its side, not a bust. Its left quarter,
 // the lower legs, lies low (no knee raised like a box), and the cushion is a
