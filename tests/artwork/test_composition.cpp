@@ -258,6 +258,40 @@ TEST(SpeechTails, StopShortOfTheFigures) {
     }
 }
 
+// Picture 8: the balloon's tail (layer 6, right of the balloon's round end)
+// is a wedge, wide at the balloon and narrowing column by column to its
+// point, which lies near the head of the woman at the back (layer 5) and
+// far from everyone else (the hero, layer 0; the other women, 1, 3 and 4).
+TEST(SpeechTails, AWedgePointsAtTheWomanAtTheBack) {
+    ASSERT_NE(buildTexture(8), nullptr);
+    const uint32_t* balloon = layerPixels(6);
+    const double* body = stepPoint(8, 0.086175);
+    int end = 0;
+    for (int k = 0; k < 5; ++k)
+        end = std::max(end, int((body[2 * k] + 0.086175) * Size) + 2);
+    std::vector<int> height(Size, 0), middle(Size, 0);
+    int tip = end;
+    for (int x = end; x < Size; ++x) {
+        for (int y = 0; y < Size; ++y)
+            if (alphaOf(balloon[y * Size + x]) != 0) ++height[x], middle[x] += y;
+        if (height[x] > 0) tip = x, middle[x] /= height[x];
+    }
+    EXPECT_GE(height[end], 40) << "no wedge";
+    int widening = 0;
+    for (int x = end + 1; x <= tip; ++x)
+        widening += height[x] > height[x - 1] + 1;
+    EXPECT_EQ(widening, 0);
+    auto near = [&](int layer, int reach) {
+        for (int y = std::max(middle[tip] - reach, 0); y < std::min(middle[tip] + reach, Size); ++y)
+            for (int x = tip - reach; x < std::min(tip + reach, Size); ++x)
+                if (alphaOf(layerPixels(layer)[y * Size + x]) != 0) return true;
+        return false;
+    };
+    EXPECT_TRUE(near(5, 30)) << "not at the speaker";
+    for (int other : {0, 1, 3, 4})
+        EXPECT_FALSE(near(other, 60)) << "near layer " << other;
+}
+
 namespace {
 
 bool isWhite(uint32_t p) {
