@@ -459,9 +459,9 @@ TEST(RecliningFigure, DressLiesAlongThePicture) {
 
 // Picture 3: the woman's figure, not a wedge. Along the top of the dress
 // (its fill mask, layer 6), from the shoulder leftwards, the outline dips at
-// the waist and rises again at the hip by 20 pixels or more; further left the
+// the waist and rises again at the hip by 40 pixels or more; further left the
 // legs narrow: a third of the way from the feet to the hip the dress is about
-// half as tall as at the hip.
+// half as tall as at the hip, and a line parts the two legs.
 TEST(RecliningFigure, WaistHipAndNarrowerLegs) {
     ASSERT_NE(buildTexture(3), nullptr);
     const uint32_t* mask = layerPixels(6);
@@ -482,9 +482,19 @@ TEST(RecliningFigure, WaistHipAndNarrowerLegs) {
     int hip = waist;
     for (int x = waist; x > d.minX && top[x] <= top[hip] + 8; --x)
         if (top[x] < top[hip]) hip = x;
-    EXPECT_GE(top[waist] - top[hip], 20) << "no waist";
+    EXPECT_GE(top[waist] - top[hip], 40) << "no waist";
     int knee = d.minX + (hip - d.minX) / 3;
     EXPECT_LE(d.maxY - top[knee], 0.52 * (d.maxY - top[hip])) << "the legs are as thick as the hip";
+    // A line in the dress parts her legs from the feet to under the hip and
+    // runs on as the crease in front of the hip up to the waist.
+    int parted = 0;
+    for (int x = d.minX + 10; x <= waist; ++x) {
+        bool line = false;
+        for (int y = top[x] + 4; y < d.maxY - 4 && !line; ++y)
+            line = r.label[y * Size + x] != dress;
+        parted += line;
+    }
+    EXPECT_GT(parted, 0.92 * (waist - d.minX - 9)) << "one shape from the feet to the waist";
 }
 
 namespace {
