@@ -18,6 +18,8 @@ void emscripten_glGetIntegerv(GLenum name, GLint* data);
 void emscripten_glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
                              GLsizei height, GLint border, GLenum format, GLenum type,
                              const void* pixels);
+// Whether the renderer's compiler needs the once-loops (web/glsl_es.h).
+int webCompilerNeedsOnceLoops();
 }
 
 namespace {
@@ -60,6 +62,7 @@ struct FixedFunction {
     Matrix uploadedModelView; // the own program's uniforms as last set
     int uploadedTexturing;    // -1: not set yet
     GLuint userProgram;       // made current through the entry table; 0: fixed function
+    EsCalls esCalls;          // how the programs' fragment stages are rewritten
     bool texturing;           // GL_TEXTURE_2D enabled
     float colour[4];
     float texCoord[2];
@@ -247,7 +250,7 @@ void shaderSource(GLuint shader, GLsizei count, const GLchar* const* strings,
     const std::string desktop = joined(count, strings, lengths);
     const ShaderStage stage =
         type == GL_VERTEX_SHADER ? ShaderStage::vertex : ShaderStage::fragment;
-    const EsShader es = translateToEs300(desktop.c_str(), stage);
+    const EsShader es = translateToEs300(desktop.c_str(), stage, ff.esCalls);
     if (!es.error.empty()) std::fprintf(stderr, "GLSL ES rewrite: %s\n", es.error.c_str());
     const char* text = es.error.empty() ? es.source.c_str() : desktop.c_str();
     glShaderSource(shader, 1, &text, nullptr);
@@ -347,6 +350,7 @@ const NamedProc entryPoints[] = {
 } // namespace
 
 bool startFixedFunction() {
+    ff.esCalls = webCompilerNeedsOnceLoops() ? EsCalls::inOnceLoops : EsCalls::inPlace;
     ff.program = glCreateProgram();
     glAttachShader(ff.program, compile(GL_VERTEX_SHADER, fixedVertexSource));
     glAttachShader(ff.program, compile(GL_FRAGMENT_SHADER, fixedFragmentSource));

@@ -509,11 +509,12 @@ class CallMover {
 
 } // namespace
 
-EsShader translateToEs300(const char* desktopSource, ShaderStage stage) {
+EsShader translateToEs300(const char* desktopSource, ShaderStage stage, EsCalls calls) {
     Rewrite r;
     r.stage = stage;
     rewriteBody(r, desktopSource);
     if (!r.error.empty()) return {std::string(), r.error};
-    if (stage == ShaderStage::fragment) r.body = CallMover(r.body).run();
+    if (stage == ShaderStage::fragment && calls == EsCalls::inOnceLoops)
+        r.body = CallMover(r.body).run();
     return {header(r) + r.body, std::string()};
 }

@@ -1,9 +1,10 @@
 // Desktop GLSL as the program writes it (no version line, fixed-function
 // built-ins) rewritten mechanically as GLSL ES 3.00 for WebGL 2: the same
-// statements with the built-ins replaced by declared inputs and outputs, and
-// in a fragment stage the calls of functions that loop or call a function
-// that branches each in a loop of its own, run once (see glsl_es.cpp: what
-// Chromium's software WebGL compiles in seconds instead of minutes).
+// statements with the built-ins replaced by declared inputs and outputs, and,
+// if asked, in a fragment stage the calls of functions that loop or call a
+// function that branches each in a loop of its own, run once (see
+// glsl_es.cpp: what Chromium's software WebGL compiles in seconds instead of
+// minutes; other compilers run the plain form faster).
 #pragma once
 #include <string>
 
@@ -20,4 +21,7 @@ struct EsShader {
     std::string error;  // why it failed: a built-in it does not know
 };
 
-EsShader translateToEs300(const char* desktopSource, ShaderStage stage);
+enum class EsCalls { inPlace, inOnceLoops };
+
+EsShader translateToEs300(const char* desktopSource, ShaderStage stage,
+                          EsCalls calls = EsCalls::inOnceLoops);

@@ -353,6 +353,16 @@ mergeInto(LibraryManager.library, {
     }
   },
 
+  // Chromium's software WebGL (SwiftShader) compiles the programs in seconds
+  // only with the calls of their branching functions in loops of their own,
+  // which slow other renderers down; a renderer that cannot be told gets them.
+  webCompilerNeedsOnceLoops: function () {
+    const gl = GLctx;
+    const info = gl && gl.getExtension('WEBGL_debug_renderer_info');
+    const renderer = info ? String(gl.getParameter(info.UNMASKED_RENDERER_WEBGL) || '') : '';
+    return !renderer || /SwiftShader/i.test(renderer) ? 1 : 0;
+  },
+
   // Test mode: the drawing buffer as it is now (before the browser shows it).
   webCapture: function (name) {
     const gl = GLctx;
