@@ -106,11 +106,11 @@ void genWorker(int32_t w) {
     convertChannel(ws);
 }
 
-bool prepareSong(LayerPath path) {
+void genMusUsing(LayerPath path) {
     decodeSong(songStreams(), songLayout);
     if (songLayout.error != SynthError::none) {
         std::memset(MusBuf, 0, sizeof MusBuf);
-        return false;
+        return;
     }
     musLayerPath = layerPathAvailable(path) ? path : LayerPath::scalar;
     // The mix buses (as far as MusBuf reads them) and MusBuf are written whole
@@ -121,11 +121,6 @@ bool prepareSong(LayerPath path) {
         platformLargePages(ws.mixBus, musFrames * sizeof(float));
     platformLargePages(MusBuf, sizeof MusBuf);
     buildWaveforms();
-    return true;
-}
-
-void genMusUsing(LayerPath path) {
-    if (!prepareSong(path)) return;
     platformKeepResponsive();
     ThreadHandle left = platformStartThread(genWorker, 0);
     genWorker(2);

@@ -9,10 +9,6 @@ extern WorkerState vars[2];   // left (worker 0), right (worker 2)
 // Renders one channel into MusBuf: w is 0 (left) or 2 (right).
 void genWorker(int32_t w);
 
-// Decodes the song and builds the waveform tables, ready for genWorker; false
-// (MusBuf silent) when the song data is broken.
-bool prepareSong(LayerPath path);
-
 // genMus with a chosen layer path; genMus uses the fastest one available.
 void genMusUsing(LayerPath path);
 
