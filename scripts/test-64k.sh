@@ -35,35 +35,8 @@ g++ -std=c++20 -O2 -ffp-contract=off -I. tests/size/artwork_points_test.cpp \
 "$native/artwork_points_test"
 rm -rf "$native"
 
-work=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 640x360x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-mkdir -p "$work/home"
-printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$work/home/.asoundrc"
-export HOME="$work/home"
-mkdir -p "$WINEPREFIX"
-wineserver -p >/dev/null 2>&1 </dev/null &
-sleep 0.5
-wineboot -i >/dev/null 2>&1 </dev/null
-cp /usr/share/wine/fonts/tahoma*.ttf /usr/share/wine/fonts/webdings.ttf \
-  /usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf \
-  "$WINEPREFIX/drive_c/windows/Fonts/"
+source scripts/wine-session.sh
 
-shot() { import -window root "$work/$1.png"; }
-pixel() {
-  convert "$work/$1.png" -format \
-    "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
-}
 launch() {
   local name=$1 program=$2
   rm -f "$work/$name.rc"
