@@ -1,7 +1,7 @@
 // What the drawings must read as: the story pictures fit a 16:9 screen, the
 // dragon is one shape, the thought bubble's trail leads from the child's head
 // to the cloud, the father's book is open, the girl's face is clear, the
-// visitors sit apart in front of their screens, nobody stands on the table, the
+// visitors stand apart raising their beers, nobody stands on the table, the
 // beers have foam on them, the reclining figure lies down, the held circle is
 // round and held by its edge, the passers-by stand apart with their bags in
 // hand, the speech tail of the loader picture points at the mouth of the boy
@@ -292,6 +292,113 @@ TEST(SpeechTails, AWedgePointsAtTheWomanAtTheBack) {
         EXPECT_FALSE(near(other, 60)) << "near layer " << other;
 }
 
+// Pictures 8, 9 and 10: the part of each balloon's layer outside the
+// balloon's body (the stroke of the given radius) is its tail, drawn by the
+// step after the body. The tail is a wedge: wide where it leaves the balloon
+// (a rod as wide as its stroke reads as a pan's handle), narrowing slice by
+// slice along the line from its base to its point, which lies short of the
+// speaker's head (a point that reaches the face stabs it) and aims at it.
+// The speaker's head is the stroke of the given radius, halved and shifted.
+TEST(SpeechTails, EachNarrowsFromTheBalloonToAPointShortOfTheSpeaker) {
+    struct Tail {
+        int id, layer;
+        double body, head, shiftX, shiftY;
+    };
+    const Tail tails[] = {
+        {8, 6, 0.086175, 0.04049, 0.46875 - 0.115234, 0.226563 - 0.179688}, // woman at the back
+        {9, 2, 0.087724, 0.053654, 0.076172, 0.203125},                     // the boy
+        {10, 2, 0.067591, 0.042813, 0.419922, 0.201172},                    // the girl
+    };
+    for (const Tail& t : tails) {
+        SCOPED_TRACE("picture " + std::to_string(t.id));
+        ASSERT_NE(buildTexture(t.id), nullptr);
+        const uint32_t* layer = layerPixels(t.layer);
+        // The body's and the head's points and the tail's radius.
+        int point = artworkRecipeStart(t.id), bodyAt = -1, bodyCount = 0, headAt = -1,
+            headCount = 0;
+        double tailRadius = 0;
+        for (const ArtworkStep& s : ArtworkSteps) {
+            if (s.recipe != t.id) continue;
+            if (bodyAt >= 0 && tailRadius == 0) tailRadius = s.radius;
+            if (s.radius == t.body) bodyAt = point, bodyCount = s.count;
+            if (s.radius == t.head) headAt = point, headCount = s.count;
+            point += s.count;
+        }
+        ASSERT_GE(bodyAt, 0);
+        ASSERT_GE(headAt, 0);
+        auto toBody = [&](double x, double y) {
+            double best = 1e9;
+            for (int k = 0; k + 1 < bodyCount; ++k) {
+                double ax = ArtworkPoints[bodyAt + k][0] * Size,
+                       ay = ArtworkPoints[bodyAt + k][1] * Size;
+                double bx = ArtworkPoints[bodyAt + k + 1][0] * Size - ax;
+                double by = ArtworkPoints[bodyAt + k + 1][1] * Size - ay;
+                double u = std::clamp(((x - ax) * bx + (y - ay) * by) / (bx * bx + by * by + 1e-9),
+                                      0.0, 1.0);
+                best = std::min(best, std::hypot(x - ax - u * bx, y - ay - u * by));
+            }
+            return best - t.body * Size;
+        };
+        const int shiftX = int(1023 * t.shiftX), shiftY = int(1023 * t.shiftY);
+        double headX = 0, headY = 0;
+        for (int k = 0; k < headCount; ++k)
+            headX += ArtworkPoints[headAt + k][0] * Size / 2 / headCount,
+                headY += ArtworkPoints[headAt + k][1] * Size / 2 / headCount;
+        headX += shiftX, headY += shiftY;
+        const double headRadius = t.head * Size / 2;
+        // The tail: the largest shape of the layer outside the body.
+        Regions outside = regionsOf(
+            [&](int i) { return alphaOf(layer[i]) != 0 && toBody(i % Size, i / Size) > 2; });
+        int tail = -1;
+        for (int k = 0; k < int(outside.list.size()); ++k)
+            if (tail < 0 || outside.list[k].size > outside.list[tail].size) tail = k;
+        ASSERT_GE(tail, 0) << "no tail";
+        // Its base along the body, its point the pixel nearest the head.
+        double baseX = 0, baseY = 0, tipX = 0, tipY = 0, tipToHead = 1e9;
+        int baseCount = 0;
+        for (int i = 0; i < Size * Size; ++i) {
+            if (outside.label[i] != tail) continue;
+            const int x = i % Size, y = i / Size;
+            if (toBody(x, y) < 5) baseX += x, baseY += y, ++baseCount;
+            const double d = std::hypot(x - headX, y - headY);
+            if (d < tipToHead) tipToHead = d, tipX = x, tipY = y;
+        }
+        ASSERT_GT(baseCount, 0);
+        baseX /= baseCount, baseY /= baseCount;
+        const double length = std::hypot(tipX - baseX, tipY - baseY);
+        const double ux = (tipX - baseX) / length, uy = (tipY - baseY) / length;
+        // Its width across the line from base to point, in six slices.
+        constexpr int slices = 6;
+        double lo[slices], hi[slices];
+        std::fill(lo, lo + slices, 1e9), std::fill(hi, hi + slices, -1e9);
+        for (int i = 0; i < Size * Size; ++i) {
+            if (outside.label[i] != tail) continue;
+            const double dx = i % Size - baseX, dy = i / Size - baseY;
+            const int s = int((dx * ux + dy * uy) / length * slices);
+            if (s < 0 || s >= slices) continue;
+            lo[s] = std::min(lo[s], dx * uy - dy * ux), hi[s] = std::max(hi[s], dx * uy - dy * ux);
+        }
+        const double stroke = 2 * tailRadius * Size;
+        const double base = hi[0] - lo[0];
+        EXPECT_GE(base, 1.5 * stroke) << "no wider than its stroke at the balloon";
+        for (int s = 1; s < slices; ++s)
+            EXPECT_LE(hi[s] - lo[s], hi[s - 1] - lo[s - 1] + 2) << "widens in slice " << s;
+        EXPECT_LE(hi[slices - 1] - lo[slices - 1], 0.6 * base) << "no point";
+        // The point: short of the head, by a clear gap that is not a leap.
+        double gap = 1e9;
+        for (int k = 0; k < headCount; ++k)
+            gap =
+                std::min(gap, std::hypot(tipX - ArtworkPoints[headAt + k][0] * Size / 2 - shiftX,
+                                         tipY - ArtworkPoints[headAt + k][1] * Size / 2 - shiftY) -
+                                  headRadius);
+        EXPECT_GE(gap, 14) << "the point reaches the head";
+        EXPECT_LE(gap, 40) << "the point is far from the head";
+        // Aimed at the head: the line from base to point passes through it.
+        EXPECT_LE(std::abs((headX - baseX) * uy - (headY - baseY) * ux), headRadius)
+            << "aimed beside the head";
+    }
+}
+
 namespace {
 
 bool isWhite(uint32_t p) {
@@ -302,46 +409,62 @@ bool isWhite(uint32_t p) {
 } // namespace
 
 // Picture 16: fourteen visitors seen from the back, each a white head and
-// shoulders in front of his own monitor, a yellow rim wider than tall around a
-// dark screen, whose lower part the head hides: the rim's sides reach below
-// the top of the head (a rim wholly above it reads as a box worn on the head).
-// Visitors or monitors that overlapped would merge into fewer shapes; none
-// reaches the picture's side edges.
-TEST(Visitors, SitApartUnderTheirScreensInsideThePicture) {
+// shoulders raising a beer: a solid yellow glass, taller than wide, with its
+// white foam on top, his hand under it, and the glass held up beside his head,
+// not centred over it (a yellow shape over the head reads as a halo or a box
+// worn on it). The head sits over the middle of the waist, the visitor's
+// lowest row. Visitors or glasses that overlapped would merge into fewer
+// shapes; none reaches the picture's side edges.
+TEST(Visitors, RaiseTheirBeersBesideTheirHeadsInsideThePicture) {
     std::vector<uint32_t> p = picture(16);
     Regions yellow = regionsOf([&](int i) { return isYellow(p[i]); });
     Regions white = regionsOf([&](int i) { return isWhite(p[i]); });
-    std::vector<Region> monitors, visitors;
+    std::vector<Region> glasses;
     for (const Region& g : yellow.list)
-        if (g.size > 300) monitors.push_back(g);
+        if (g.size > 300) glasses.push_back(g);
+    int visitors = 0;
     for (const Region& g : white.list)
-        if (g.size > 300 && g.size < 10000) visitors.push_back(g); // not the big screen
-    ASSERT_EQ(monitors.size(), 14u);
-    ASSERT_EQ(visitors.size(), 14u);
-    for (const Region& m : monitors) {
-        SCOPED_TRACE("monitor at " + std::to_string(m.minX) + "," + std::to_string(m.minY));
-        EXPECT_GT(m.maxX - m.minX, m.maxY - m.minY);
-        EXPECT_EQ(alphaOf(p[(m.minY + m.maxY) / 2 * Size + (m.minX + m.maxX) / 2]), 0u)
-            << "no screen";
-        EXPECT_GE(m.minX, 4);
-        EXPECT_LE(m.maxX, Size - 5);
-    }
-    for (const Region& v : visitors) {
-        SCOPED_TRACE("visitor at " + std::to_string(v.minX) + "," + std::to_string(v.minY));
+        visitors += g.size > 1500 && g.size < 10000; // not the big screen, not the foam
+    ASSERT_EQ(glasses.size(), 14u);
+    ASSERT_EQ(visitors, 14);
+    std::vector<int> glassesOf(white.list.size(), 0);
+    for (const Region& g : glasses) {
+        SCOPED_TRACE("glass at " + std::to_string(g.minX) + "," + std::to_string(g.minY));
+        const int midX = (g.minX + g.maxX) / 2, midY = (g.minY + g.maxY) / 2;
+        EXPECT_GT(g.maxY - g.minY, g.maxX - g.minX);
+        EXPECT_TRUE(isYellow(p[midY * Size + midX])) << "not solid";
+        EXPECT_GE(g.minX, 4);
+        EXPECT_LE(g.maxX, Size - 5);
+        // The foam: white just above the rim's middle, a shape of its own.
+        int foam = white.label[(g.minY - 2) * Size + midX];
+        ASSERT_GE(foam, 0) << "no foam on the glass";
+        EXPECT_LT(white.list[foam].size, 1500) << "the foam joins a visitor";
+        // The hand: white of a visitor just under the glass's bottom.
+        int holder = -1;
+        for (int x = g.minX; x <= g.maxX && holder < 0; ++x) {
+            int l = white.label[(g.maxY + 2) * Size + x];
+            if (l >= 0 && white.list[l].size > 1500) holder = l;
+        }
+        ASSERT_GE(holder, 0) << "nobody holds the glass";
+        ++glassesOf[holder];
+        const Region& v = white.list[holder];
         EXPECT_GE(v.minX, 4);
         EXPECT_LE(v.maxX, Size - 5);
-        int own = 0;
-        for (const Region& m : monitors)
-            own += std::abs(m.centreX() - (v.minX + v.maxX) / 2.0) < 6 && m.minY < v.minY - 20 &&
-                   m.maxY > v.minY + 5;
-        EXPECT_EQ(own, 1) << "no monitor of his own behind his head";
+        int waistFirst = Size, waistLast = -1;
+        for (int x = v.minX; x <= v.maxX; ++x)
+            if (white.label[v.maxY * Size + x] == holder) waistFirst = std::min(waistFirst, x), waistLast = x;
+        EXPECT_GT(std::abs((g.minX + g.maxX) - (waistFirst + waistLast)) / 2, 18)
+            << "the glass is over the head";
+        EXPECT_LT(g.maxY, v.maxY - 60) << "the glass is not raised";
     }
+    for (int n : glassesOf)
+        EXPECT_LE(n, 1) << "a visitor holds two glasses";
 }
 
 // Pictures 13 and 14: nobody stands on the table. The standing regular
 // (layer 2), the boy (layer 3) and the regular's copy 200 pixels higher
 // (layer 4), who stands behind the table: under the lowest row of each, the
-// table top (layer 1) is not opaque for some rows.
+// table's white top (layer 1, inside its dark edge) is not there for some rows.
 TEST(Regulars, NobodyStandsOnTheTable) {
     for (int id : {13, 14})
         for (int layer : {2, 3, 4}) {
@@ -357,11 +480,40 @@ TEST(Regulars, NobodyStandsOnTheTable) {
                 if (alphaOf(figure[lowest * Size + x]) == 0) continue;
                 ++feet;
                 for (int y = lowest; y <= std::min(lowest + 4, Size - 1); ++y)
-                    onTable += alphaOf(table[y * Size + x]) == 255;
+                    onTable += isWhite(table[y * Size + x]);
             }
             EXPECT_GT(feet, 0) << "picture " << id << " layer " << layer;
             EXPECT_EQ(onTable, 0) << "picture " << id << " layer " << layer;
         }
+}
+
+// Pictures 13 and 14: the regular's copy further back (layer 4) stands on the
+// floor beside the table's far corner: his feet are level with its back edge
+// (layer 1's top row) and the table's back part (its 40 rows from that edge)
+// lies wholly to one side of them.
+TEST(Regulars, RaisedRegularStandsBesideTheTable) {
+    for (int id : {13, 14}) {
+        ASSERT_NE(buildTexture(id), nullptr);
+        const uint32_t* figure = layerPixels(4);
+        const uint32_t* table = layerPixels(1);
+        int lowest = -1, backEdge = -1;
+        for (int i = 0; i < Size * Size; ++i) {
+            if (alphaOf(figure[i]) != 0) lowest = i / Size;
+            if (backEdge < 0 && alphaOf(table[i]) != 0) backEdge = i / Size;
+        }
+        ASSERT_GE(lowest, 0);
+        ASSERT_GE(backEdge, 0);
+        EXPECT_LE(std::abs(lowest - backEdge), 12) << "picture " << id;
+        int feet = 0, tableUnder = 0;
+        for (int x = 0; x < Size; ++x) {
+            if (alphaOf(figure[lowest * Size + x]) == 0) continue;
+            ++feet;
+            for (int y = backEdge; y < backEdge + 40; ++y)
+                tableUnder += alphaOf(table[y * Size + x]) != 0;
+        }
+        EXPECT_GT(feet, 0) << "picture " << id;
+        EXPECT_EQ(tableUnder, 0) << "picture " << id;
+    }
 }
 
 // Pictures 13 and 14: the beers are yellow glasses, taller than wide, each
@@ -382,6 +534,35 @@ TEST(Regulars, BeersHaveAHeadOfFoam) {
                 for (int x = g.minX; x <= g.maxX; ++x)
                     ++area, foam += isWhite(p[y * Size + x]);
             EXPECT_GT(foam, area * 95 / 100);
+        }
+        EXPECT_EQ(glasses, 3) << "picture " << id;
+    }
+}
+
+// Pictures 13 and 14: each beer is poured into a glass: white walls at both
+// sides of the yellow halfway up and a thick flat base under it.
+TEST(Regulars, BeersStandInGlasses) {
+    for (int id : {13, 14}) {
+        std::vector<uint32_t> p = picture(id);
+        Regions yellow = regionsOf([&](int i) { return isYellow(p[i]); });
+        int glasses = 0;
+        for (const Region& g : yellow.list) {
+            if (g.size < 300) continue;
+            ++glasses;
+            SCOPED_TRACE("picture " + std::to_string(id) + ", glass at " + std::to_string(g.minX) +
+                         "," + std::to_string(g.minY));
+            int mid = (g.minY + g.maxY) / 2, left = Size, right = -1;
+            for (int x = g.minX; x <= g.maxX; ++x)
+                if (isYellow(p[mid * Size + x])) left = std::min(left, x), right = x;
+            for (int d = 1; d <= 2; ++d) {
+                EXPECT_TRUE(isWhite(p[mid * Size + left - d])) << "no left wall";
+                EXPECT_TRUE(isWhite(p[mid * Size + right + d])) << "no right wall";
+            }
+            int base = 0, area = 0, w = g.maxX - g.minX;
+            for (int y = g.maxY + 1; y <= g.maxY + 3; ++y)
+                for (int x = g.minX + w / 4; x <= g.maxX - w / 4; ++x)
+                    ++area, base += isWhite(p[y * Size + x]);
+            EXPECT_EQ(base, area) << "no base";
         }
         EXPECT_EQ(glasses, 3) << "picture " << id;
     }
@@ -441,6 +622,34 @@ TEST(RecliningFigure, WaistHipAndNarrowerLegs) {
     EXPECT_GE(top[waist] - top[hip], 20) << "no waist";
     int knee = d.minX + (hip - d.minX) / 3;
     EXPECT_LE(d.maxY - top[knee], 0.52 * (d.maxY - top[hip])) << "the legs are as thick as the hip";
+}
+
+// Picture 3: she is propped on her elbow, not a block of dress. Her chest
+// rises off the mat, so near the mat the dress (layer 6) ends well left of
+// where it ends at the chest's height; and her bare feet show past the hem
+// in the pale skin colour at the height of the ankles.
+TEST(RecliningFigure, ChestRaisedAndFeetShow) {
+    ASSERT_NE(buildTexture(3), nullptr);
+    const uint32_t* mask = layerPixels(6);
+    Regions r = regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
+    int dress = r.label[seedIndex(0.540039, 0.417969)];
+    ASSERT_GE(dress, 0);
+    const Region& d = r.list[dress];
+    auto rightEnd = [&](int y) {
+        int right = -1;
+        for (int x = 0; x < Size; ++x)
+            if (r.label[y * Size + x] == dress) right = x;
+        return right;
+    };
+    EXPECT_LE(rightEnd(d.maxY - 8), rightEnd(d.maxY - 110) - 60) << "the chest sits on the mat";
+    std::vector<uint32_t> p = picture(3);
+    int pale = 0, area = 0;
+    for (int y = d.maxY - 35; y <= d.maxY - 28; ++y)
+        for (int x = d.minX - 40; x <= d.minX - 10; ++x, ++area) {
+            uint32_t c = p[y * Size + x];
+            pale += (c & 0xFF) > 150 && ((c >> 8) & 0xFF) > 130 && ((c >> 16) & 0xFF) > 100;
+        }
+    EXPECT_GT(pale, area * 8 / 10) << "no feet past the hem";
 }
 
 namespace {
@@ -632,7 +841,51 @@ TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
     EXPECT_GT(boy.maxY - boy.minY, 200) << "not standing";
     const double headX = (stepPoint(15, 0.023455) + 2)[0] * Size;
     EXPECT_LT(laptop.maxX, headX - 0.023455 * Size) << "the laptop covers him";
-    EXPECT_LE(laptop.maxX - laptop.minX, (boy.maxY - boy.minY) / 2) << "a huge laptop";
+    EXPECT_LE(laptop.maxX - laptop.minX, (boy.maxY - boy.minY) * 4 / 5) << "a huge laptop";
+}
+
+// Picture 15: the tail ends beside his mouth (the boy's dark red stroke in
+// layer 1), level with it: the balloon's pixel nearest the mouth lies right
+// of it, at most 8 rows above or below its middle and under 40 pixels away
+// (the side of his head lies between them).
+TEST(ShowingTheLoader, TailEndsLevelWithTheMouth) {
+    ASSERT_NE(buildTexture(15), nullptr);
+    const uint32_t* boy = layerPixels(1);
+    const uint32_t* balloon = layerPixels(5);
+    Region mouth;
+    for (int i = 0; i < Size * Size; ++i)
+        if (boy[i] == 0xFF000016) {
+            int x = i % Size, y = i / Size;
+            ++mouth.size, mouth.sumX += x, mouth.sumY += y;
+            mouth.maxX = std::max(mouth.maxX, x);
+        }
+    ASSERT_GT(mouth.size, 0) << "no mouth";
+    const double mx = mouth.centreX(), my = mouth.centreY();
+    double nearest = Size;
+    int tipX = 0, tipY = 0;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(balloon[i]) != 0 && std::hypot(i % Size - mx, i / Size - my) < nearest)
+            nearest = std::hypot(i % Size - mx, i / Size - my), tipX = i % Size, tipY = i / Size;
+    EXPECT_LT(nearest, 40) << "the tail ends away from the mouth";
+    EXPECT_LE(std::abs(tipY - my), 8) << "the tail ends above or below the mouth";
+    EXPECT_GT(tipX, mouth.maxX);
+}
+
+// Picture 15: the listeners stand on a floor, not on a stage: between the
+// floor's back edge (row 371) and its front edge (row 568) nothing of the
+// floor (layer 3) shows beside the front regular (layer 0).
+TEST(ShowingTheLoader, NoRiserUnderTheBackEdge) {
+    ASSERT_NE(buildTexture(15), nullptr);
+    const uint32_t* floor = layerPixels(3);
+    const uint32_t* front = layerPixels(0);
+    int riser = 0;
+    for (int y = 385; y <= 540; ++y)
+        for (int x = 1; x < Size - 1; ++x) {
+            int i = y * Size + x;
+            riser += alphaOf(floor[i]) != 0 && alphaOf(front[i]) == 0 &&
+                     alphaOf(front[i - 1]) == 0 && alphaOf(front[i + 1]) == 0;
+        }
+    EXPECT_EQ(riser, 0) << "a riser joins the floor's edges";
 }
 
 // Picture 15: the laptop is a lid standing on a keyboard deck, one shape with
@@ -660,6 +913,33 @@ TEST(ShowingTheLoader, TheLaptopIsALidOnAKeyboardDeck) {
     // The pixels just above each opening's first one belong to one shape.
     EXPECT_EQ(yellow.label[holes[0] - Size], yellow.label[holes[1] - Size])
         << "the lid and the deck are apart";
+    // The screen is landscape and roomy: its dark inside is wider than tall
+    // and over three times as tall as the progress bar, which lies on it with
+    // dark all round and room left on its right.
+    EXPECT_GT(screen.maxX - screen.minX, 3 * (screen.maxY - screen.minY) / 2) << "no landscape screen";
+    const Region* bar = nullptr;
+    for (const Region& g : yellow.list)
+        if (g.minX > screen.minX && g.maxX < screen.maxX && g.minY > screen.minY &&
+            g.maxY < screen.maxY)
+            bar = &g;
+    ASSERT_NE(bar, nullptr) << "no progress bar on the screen";
+    EXPECT_GT(bar->maxX - bar->minX, 2 * (bar->maxY - bar->minY)) << "not a bar";
+    EXPECT_GT(screen.maxY - screen.minY, 3 * (bar->maxY - bar->minY + 1)) << "a cramped screen";
+    EXPECT_GT(bar->minY - screen.minY, 8);
+    EXPECT_GT(screen.maxY - bar->maxY, 8);
+    EXPECT_GT(bar->minX - screen.minX, 4);
+    EXPECT_GT(screen.maxX - bar->maxX, (bar->maxX - bar->minX) / 4) << "the bar is full";
+    // He holds it with both hands: his arms (layer 1) reach the laptop in two
+    // separate places.
+    const uint32_t* boy = layerPixels(1);
+    Regions touching = regionsOf([&](int i) {
+        if (alphaOf(boy[i]) == 0) return false;
+        for (int d = 1; d <= 2; ++d)
+            for (int n : {i - d, i + d, i - d * Size, i + d * Size})
+                if (n >= 0 && n < Size * Size && alphaOf(laptop[n]) != 0) return true;
+        return false;
+    });
+    EXPECT_GE(touching.list.size(), 2u) << "held by one hand or none";
 }
 
 // Picture 6: the shapes his equations draw are on the computer's screen. The
