@@ -452,7 +452,8 @@ TEST(Visitors, RaiseTheirBeersBesideTheirHeadsInsideThePicture) {
         EXPECT_LE(v.maxX, Size - 5);
         int waistFirst = Size, waistLast = -1;
         for (int x = v.minX; x <= v.maxX; ++x)
-            if (white.label[v.maxY * Size + x] == holder) waistFirst = std::min(waistFirst, x), waistLast = x;
+            if (white.label[v.maxY * Size + x] == holder)
+                waistFirst = std::min(waistFirst, x), waistLast = x;
         EXPECT_GT(std::abs((g.minX + g.maxX) - (waistFirst + waistLast)) / 2, 18)
             << "the glass is over the head";
         EXPECT_LT(g.maxY, v.maxY - 60) << "the glass is not raised";
@@ -916,7 +917,8 @@ TEST(ShowingTheLoader, TheLaptopIsALidOnAKeyboardDeck) {
     // The screen is landscape and roomy: its dark inside is wider than tall
     // and over three times as tall as the progress bar, which lies on it with
     // dark all round and room left on its right.
-    EXPECT_GT(screen.maxX - screen.minX, 3 * (screen.maxY - screen.minY) / 2) << "no landscape screen";
+    EXPECT_GT(screen.maxX - screen.minX, 3 * (screen.maxY - screen.minY) / 2)
+        << "no landscape screen";
     const Region* bar = nullptr;
     for (const Region& g : yellow.list)
         if (g.minX > screen.minX && g.maxX < screen.maxX && g.minY > screen.minY &&
