@@ -292,22 +292,24 @@ TEST(SpeechTails, AWedgePointsAtTheWomanAtTheBack) {
         EXPECT_FALSE(near(other, 60)) << "near layer " << other;
 }
 
-// Pictures 8, 9 and 10: the part of each balloon's layer outside the
+// Pictures 8, 9, 10 and 13: the part of each balloon's layer outside the
 // balloon's body (the stroke of the given radius) is its tail, drawn by the
 // step after the body. The tail is a wedge: wide where it leaves the balloon
 // (a rod as wide as its stroke reads as a pan's handle), narrowing slice by
 // slice along the line from its base to its point, which lies short of the
 // speaker's head (a point that reaches the face stabs it) and aims at it.
-// The speaker's head is the stroke of the given radius, halved and shifted.
+// The speaker's head is the stroke of the given radius, scaled and shifted as
+// its layer is.
 TEST(SpeechTails, EachNarrowsFromTheBalloonToAPointShortOfTheSpeaker) {
     struct Tail {
         int id, layer;
-        double body, head, shiftX, shiftY;
+        double body, head, scale, shiftX, shiftY;
     };
     const Tail tails[] = {
-        {8, 6, 0.086175, 0.04049, 0.46875 - 0.115234, 0.226563 - 0.179688}, // woman at the back
-        {9, 2, 0.087724, 0.053654, 0.076172, 0.203125},                     // the boy
-        {10, 2, 0.067591, 0.042813, 0.419922, 0.201172},                    // the girl
+        {8, 6, 0.086175, 0.04049, 0.5, 0.46875 - 0.115234, 0.226563 - 0.179688}, // woman at back
+        {9, 2, 0.087724, 0.053654, 0.5, 0.076172, 0.203125},                     // the boy
+        {10, 2, 0.067591, 0.042813, 0.5, 0.419922, 0.201172},                    // the girl
+        {13, 8, 0.062946, 0.023455, 1, 0, 0},                                    // the boy
     };
     for (const Tail& t : tails) {
         SCOPED_TRACE("picture " + std::to_string(t.id));
@@ -342,10 +344,10 @@ TEST(SpeechTails, EachNarrowsFromTheBalloonToAPointShortOfTheSpeaker) {
         const int shiftX = int(1023 * t.shiftX), shiftY = int(1023 * t.shiftY);
         double headX = 0, headY = 0;
         for (int k = 0; k < headCount; ++k)
-            headX += ArtworkPoints[headAt + k][0] * Size / 2 / headCount,
-                headY += ArtworkPoints[headAt + k][1] * Size / 2 / headCount;
+            headX += ArtworkPoints[headAt + k][0] * Size * t.scale / headCount,
+                headY += ArtworkPoints[headAt + k][1] * Size * t.scale / headCount;
         headX += shiftX, headY += shiftY;
-        const double headRadius = t.head * Size / 2;
+        const double headRadius = t.head * Size * t.scale;
         // The tail: the largest shape of the layer outside the body.
         Regions outside = regionsOf(
             [&](int i) { return alphaOf(layer[i]) != 0 && toBody(i % Size, i / Size) > 2; });
@@ -387,10 +389,10 @@ TEST(SpeechTails, EachNarrowsFromTheBalloonToAPointShortOfTheSpeaker) {
         // The point: short of the head, by a clear gap that is not a leap.
         double gap = 1e9;
         for (int k = 0; k < headCount; ++k)
-            gap =
-                std::min(gap, std::hypot(tipX - ArtworkPoints[headAt + k][0] * Size / 2 - shiftX,
-                                         tipY - ArtworkPoints[headAt + k][1] * Size / 2 - shiftY) -
-                                  headRadius);
+            gap = std::min(
+                gap, std::hypot(tipX - ArtworkPoints[headAt + k][0] * Size * t.scale - shiftX,
+                                tipY - ArtworkPoints[headAt + k][1] * Size * t.scale - shiftY) -
+                         headRadius);
         EXPECT_GE(gap, 14) << "the point reaches the head";
         EXPECT_LE(gap, 40) << "the point is far from the head";
         // Aimed at the head: the line from base to point passes through it.
@@ -817,7 +819,9 @@ TEST(PassersBy, StandApartWithBagsHangingFromTheHand) {
 // passer-by, the girl) throws up her arms. Her arm left of her head rises
 // from hanging by her side: its highest and its lowest white pixel, above
 // her feet, lie at least a head's radius higher than in the question. The
-// girl's heart (her rightmost red shape) drops to the ground by her shoes.
+// girl's heart (her red shape farthest to the side of her head) floats high
+// in the question, clear of both figures, and drops to the ground by her
+// shoes in the answer.
 TEST(Answers, TheArmsGoUpAndTheHeartDrops) {
     struct Pair {
         int question, answer;
@@ -845,16 +849,37 @@ TEST(Answers, TheArmsGoUpAndTheHeartDrops) {
             ASSERT_GE(lowest[k], 0) << "no arm left of the head in picture " << id;
             Regions red = regionsOf([&](int i) { return isRed(figure[i]); });
             heartBottom[k] = feet[k] = 0;
-            double right = 0;
-            for (const Region& g : red.list) {
-                feet[k] = std::max(feet[k], g.maxY);
-                if (g.centreX() > right) right = g.centreX(), heartBottom[k] = g.maxY;
+            int heart = -1;
+            double aside = -1;
+            for (int g = 0; g < int(red.list.size()); ++g) {
+                feet[k] = std::max(feet[k], red.list[g].maxY);
+                if (std::abs(red.list[g].centreX() - hx) > aside)
+                    aside = std::abs(red.list[g].centreX() - hx), heart = g,
+                    heartBottom[k] = red.list[g].maxY;
             }
+            if (!t.heart || k) continue;
+            ASSERT_GE(heart, 0) << "no heart in picture " << id;
+            // Nothing of the boy (layer 0) or of her white figure within 12
+            // pixels of the floating heart.
+            constexpr int clear = 12;
+            const uint32_t* boy = layerPixels(0);
+            int near = 0;
+            for (int i = 0; i < Size * Size; ++i) {
+                if (red.label[i] != heart) continue;
+                const int x = i % Size, y = i / Size;
+                for (int dy = -clear; dy <= clear; ++dy)
+                    for (int dx = -clear; dx <= clear; ++dx) {
+                        const int j = std::clamp(y + dy, 0, Size - 1) * Size +
+                                      std::clamp(x + dx, 0, Size - 1);
+                        near += alphaOf(boy[j]) != 0 || isWhite(figure[j]);
+                    }
+            }
+            EXPECT_EQ(near, 0) << "the heart touches a figure";
         }
         EXPECT_LE(highest[1], highest[0] - radius) << "the hand is not raised";
         EXPECT_LE(lowest[1], lowest[0] - radius) << "the arm still hangs";
         if (t.heart) {
-            EXPECT_GT(feet[0] - heartBottom[0], 4 * radius) << "held up in the question";
+            EXPECT_GT(feet[0] - heartBottom[0], 4 * radius) << "not high in the question";
             EXPECT_LT(feet[1] - heartBottom[1], radius) << "not dropped by her feet";
         }
     }
