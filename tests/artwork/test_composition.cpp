@@ -537,9 +537,10 @@ TEST(Regulars, TheBoyShowsOneArmLeftOfHisBody) {
     }
 }
 
-// Pictures 13 and 14: the beers are yellow glasses, taller than wide, each
-// under a white head of foam as wide as its rim.
-TEST(Regulars, BeersHaveAHeadOfFoam) {
+// Pictures 13 and 14: each beer is poured into a glass: yellow, taller than
+// wide, under a white head of foam as wide as its rim, with white walls at
+// both sides halfway up and a thick flat base under it.
+TEST(Regulars, BeersAreFoamingGlasses) {
     for (int id : {13, 14}) {
         std::vector<uint32_t> p = picture(id);
         Regions yellow = regionsOf([&](int i) { return isYellow(p[i]); });
@@ -550,40 +551,22 @@ TEST(Regulars, BeersHaveAHeadOfFoam) {
             SCOPED_TRACE("picture " + std::to_string(id) + ", glass at " + std::to_string(g.minX) +
                          "," + std::to_string(g.minY));
             EXPECT_GT(g.maxY - g.minY, g.maxX - g.minX);
-            int foam = 0, area = 0;
-            for (int y = g.minY - 10; y < g.minY; ++y)
-                for (int x = g.minX; x <= g.maxX; ++x)
-                    ++area, foam += isWhite(p[y * Size + x]);
-            EXPECT_GT(foam, area * 95 / 100);
-        }
-        EXPECT_EQ(glasses, 3) << "picture " << id;
-    }
-}
-
-// Pictures 13 and 14: each beer is poured into a glass: white walls at both
-// sides of the yellow halfway up and a thick flat base under it.
-TEST(Regulars, BeersStandInGlasses) {
-    for (int id : {13, 14}) {
-        std::vector<uint32_t> p = picture(id);
-        Regions yellow = regionsOf([&](int i) { return isYellow(p[i]); });
-        int glasses = 0;
-        for (const Region& g : yellow.list) {
-            if (g.size < 300) continue;
-            ++glasses;
-            SCOPED_TRACE("picture " + std::to_string(id) + ", glass at " + std::to_string(g.minX) +
-                         "," + std::to_string(g.minY));
+            auto whiteIn = [&](int y0, int y1, int x0, int x1) {
+                int white = 0, area = 0;
+                for (int y = y0; y <= y1; ++y)
+                    for (int x = x0; x <= x1; ++x)
+                        ++area, white += isWhite(p[y * Size + x]);
+                return double(white) / area;
+            };
+            EXPECT_GT(whiteIn(g.minY - 10, g.minY - 1, g.minX, g.maxX), 0.95) << "no foam";
+            const int w = g.maxX - g.minX;
+            EXPECT_EQ(whiteIn(g.maxY + 1, g.maxY + 3, g.minX + w / 4, g.maxX - w / 4), 1.0)
+                << "no base";
             int mid = (g.minY + g.maxY) / 2, left = Size, right = -1;
             for (int x = g.minX; x <= g.maxX; ++x)
                 if (isYellow(p[mid * Size + x])) left = std::min(left, x), right = x;
-            for (int d = 1; d <= 2; ++d) {
-                EXPECT_TRUE(isWhite(p[mid * Size + left - d])) << "no left wall";
-                EXPECT_TRUE(isWhite(p[mid * Size + right + d])) << "no right wall";
-            }
-            int base = 0, area = 0, w = g.maxX - g.minX;
-            for (int y = g.maxY + 1; y <= g.maxY + 3; ++y)
-                for (int x = g.minX + w / 4; x <= g.maxX - w / 4; ++x)
-                    ++area, base += isWhite(p[y * Size + x]);
-            EXPECT_EQ(base, area) << "no base";
+            EXPECT_EQ(whiteIn(mid, mid, left - 2, left - 1), 1.0) << "no left wall";
+            EXPECT_EQ(whiteIn(mid, mid, right + 1, right + 2), 1.0) << "no right wall";
         }
         EXPECT_EQ(glasses, 3) << "picture " << id;
     }
