@@ -572,14 +572,24 @@ TEST(Regulars, BeersAreFoamingGlasses) {
     }
 }
 
+namespace {
+
+// Picture 3's crimson fill mask (layer 6: the dress, the sleeve, the cushion),
+// in regions.
+Regions pictureThreeMask() {
+    buildTexture(3);
+    const uint32_t* mask = layerPixels(6);
+    return regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
+}
+
+} // namespace
+
 // The crimson dress (its fill mask, layer 6, which it shares with the sleeve)
 // is a long shape: a figure lying on its side, not a bust. Its left quarter,
 // the lower legs, lies low (no knee raised like a box), and the cushion is a
 // shape of its own beside it.
 TEST(RecliningFigure, DressLiesAlongThePicture) {
-    ASSERT_NE(buildTexture(3), nullptr);
-    const uint32_t* mask = layerPixels(6);
-    Regions r = regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
+    Regions r = pictureThreeMask();
     int dress = r.label[seedIndex(0.540039, 0.417969)];
     int cushion = r.label[seedIndex(0.860352, 0.34082)];
     ASSERT_GE(dress, 0);
@@ -604,9 +614,7 @@ TEST(RecliningFigure, DressLiesAlongThePicture) {
 // legs narrow: a third of the way from the feet to the hip the dress is about
 // half as tall as at the hip.
 TEST(RecliningFigure, WaistHipAndNarrowerLegs) {
-    ASSERT_NE(buildTexture(3), nullptr);
-    const uint32_t* mask = layerPixels(6);
-    Regions r = regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
+    Regions r = pictureThreeMask();
     int dress = r.label[seedIndex(0.540039, 0.417969)];
     ASSERT_GE(dress, 0);
     const Region& d = r.list[dress];
@@ -633,9 +641,7 @@ TEST(RecliningFigure, WaistHipAndNarrowerLegs) {
 // where it ends at the chest's height; and her bare feet show past the hem
 // in the pale skin colour at the height of the ankles.
 TEST(RecliningFigure, ChestRaisedAndFeetShow) {
-    ASSERT_NE(buildTexture(3), nullptr);
-    const uint32_t* mask = layerPixels(6);
-    Regions r = regionsOf([&](int i) { return alphaOf(mask[i]) == 255; });
+    Regions r = pictureThreeMask();
     int dress = r.label[seedIndex(0.540039, 0.417969)];
     ASSERT_GE(dress, 0);
     const Region& d = r.list[dress];
