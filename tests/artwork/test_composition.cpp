@@ -82,16 +82,28 @@ template <class Inside> Regions regionsOf(Inside inside) {
     return r;
 }
 
-// First point of the first drawing step of a recipe with the given radius.
-const double* stepPoint(int recipe, double radius) {
+// The first drawing step of a recipe with the given radius; its first point
+// goes to first.
+const ArtworkStep& stepOf(int recipe, double radius, const double*& first) {
     int point = artworkRecipeStart(recipe);
     for (const ArtworkStep& s : ArtworkSteps) {
         if (s.recipe > recipe) break;
-        if (s.recipe == recipe && s.radius == radius) return ArtworkPoints[point];
+        if (s.recipe == recipe && s.radius == radius) {
+            first = ArtworkPoints[point];
+            return s;
+        }
         if (s.recipe == recipe) point += s.count;
     }
     ADD_FAILURE() << "recipe " << recipe << " has no step of radius " << radius;
-    return ArtworkPoints[0];
+    first = ArtworkPoints[0];
+    return ArtworkSteps[0];
+}
+
+// First point of the first drawing step of a recipe with the given radius.
+const double* stepPoint(int recipe, double radius) {
+    const double* first;
+    stepOf(recipe, radius, first);
+    return first;
 }
 
 // The sharpest turn (radians) along count points of the stream from first.
@@ -315,26 +327,18 @@ TEST(SpeechTails, EachNarrowsFromTheBalloonToAPointShortOfTheSpeaker) {
         SCOPED_TRACE("picture " + std::to_string(t.id));
         ASSERT_NE(buildTexture(t.id), nullptr);
         const uint32_t* layer = layerPixels(t.layer);
-        // The body's and the head's points and the tail's radius.
-        int point = artworkRecipeStart(t.id), bodyAt = -1, bodyCount = 0, headAt = -1,
-            headCount = 0;
-        double tailRadius = 0;
-        for (const ArtworkStep& s : ArtworkSteps) {
-            if (s.recipe != t.id) continue;
-            if (bodyAt >= 0 && tailRadius == 0) tailRadius = s.radius;
-            if (s.radius == t.body) bodyAt = point, bodyCount = s.count;
-            if (s.radius == t.head) headAt = point, headCount = s.count;
-            point += s.count;
-        }
-        ASSERT_GE(bodyAt, 0);
-        ASSERT_GE(headAt, 0);
+        // The body's and the head's points and the tail's radius (the step
+        // after the body's).
+        const double *body, *head;
+        const ArtworkStep& bodyStep = stepOf(t.id, t.body, body);
+        const int bodyCount = bodyStep.count, headCount = stepOf(t.id, t.head, head).count;
+        const double tailRadius = (&bodyStep)[1].radius;
         auto toBody = [&](double x, double y) {
             double best = 1e9;
             for (int k = 0; k + 1 < bodyCount; ++k) {
-                double ax = ArtworkPoints[bodyAt + k][0] * Size,
-                       ay = ArtworkPoints[bodyAt + k][1] * Size;
-                double bx = ArtworkPoints[bodyAt + k + 1][0] * Size - ax;
-                double by = ArtworkPoints[bodyAt + k + 1][1] * Size - ay;
+                double ax = body[2 * k] * Size, ay = body[2 * k + 1] * Size;
+                double bx = body[2 * k + 2] * Size - ax;
+                double by = body[2 * k + 3] * Size - ay;
                 double u = std::clamp(((x - ax) * bx + (y - ay) * by) / (bx * bx + by * by + 1e-9),
                                       0.0, 1.0);
                 best = std::min(best, std::hypot(x - ax - u * bx, y - ay - u * by));
@@ -344,8 +348,8 @@ TEST(SpeechTails, EachNarrowsFromTheBalloonToAPointShortOfTheSpeaker) {
         const int shiftX = int(1023 * t.shiftX), shiftY = int(1023 * t.shiftY);
         double headX = 0, headY = 0;
         for (int k = 0; k < headCount; ++k)
-            headX += ArtworkPoints[headAt + k][0] * Size * t.scale / headCount,
-                headY += ArtworkPoints[headAt + k][1] * Size * t.scale / headCount;
+            headX += head[2 * k] * Size * t.scale / headCount,
+                headY += head[2 * k + 1] * Size * t.scale / headCount;
         headX += shiftX, headY += shiftY;
         const double headRadius = t.head * Size * t.scale;
         // The tail: the largest shape of the layer outside the body.
@@ -389,10 +393,9 @@ TEST(SpeechTails, EachNarrowsFromTheBalloonToAPointShortOfTheSpeaker) {
         // The point: short of the head, by a clear gap that is not a leap.
         double gap = 1e9;
         for (int k = 0; k < headCount; ++k)
-            gap = std::min(
-                gap, std::hypot(tipX - ArtworkPoints[headAt + k][0] * Size * t.scale - shiftX,
-                                tipY - ArtworkPoints[headAt + k][1] * Size * t.scale - shiftY) -
-                         headRadius);
+            gap = std::min(gap, std::hypot(tipX - head[2 * k] * Size * t.scale - shiftX,
+                                           tipY - head[2 * k + 1] * Size * t.scale - shiftY) -
+                                    headRadius);
         EXPECT_GE(gap, 14) << "the point reaches the head";
         EXPECT_LE(gap, 40) << "the point is far from the head";
         // Aimed at the head: the line from base to point passes through it.
