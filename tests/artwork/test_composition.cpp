@@ -699,6 +699,54 @@ TEST(RecliningFigure, ArmBendsAndStandsApart) {
     EXPECT_GE(pillow - chest, 40) << "the chest leans on the cushion";
 }
 
+// Picture 3: her head rests on an open hand, and she leans on a soft pillow.
+// The fingers (their pale fill, layer 11) stand apart: along the top of the
+// hand the outline drops 8 pixels or more and rises again at least three
+// times, once between each two fingers (not one rounded lump). The pillow
+// (crimson mask, layer 6) has a pinched corner: its top rows reach 7 pixels
+// or more further right than its side just below (not a box corner).
+TEST(RecliningFigure, OpenHandAndPillowCorner) {
+    ASSERT_NE(buildTexture(3), nullptr);
+    const uint32_t* pale = layerPixels(11);
+    Regions hands = regionsOf([&](int i) { return alphaOf(pale[i]) == 255; });
+    int fingers = hands.label[seedIndex(0.685303, 0.092529)];
+    ASSERT_GE(fingers, 0);
+    const Region& f = hands.list[fingers];
+    std::vector<int> top(Size, Size);
+    for (int i = 0; i < Size * Size; ++i)
+        if (hands.label[i] == fingers) top[i % Size] = std::min(top[i % Size], i / Size);
+    int notches = 0, high = top[f.minX], low = 0;
+    bool falling = false;
+    for (int x = f.minX; x <= f.maxX; ++x) {
+        int t = top[x];
+        if (!falling) {
+            if (t < high)
+                high = t;
+            else if (t - high >= 8)
+                falling = true, low = t;
+        } else if (t > low) {
+            low = t;
+        } else if (low - t >= 8) {
+            ++notches, falling = false, high = t;
+        }
+    }
+    EXPECT_GE(notches, 3) << "the hand is a lump without fingers";
+
+    Regions r = pictureThreeMask();
+    int cushion = r.label[seedIndex(0.860352, 0.34082)];
+    ASSERT_GE(cushion, 0);
+    const Region& c = r.list[cushion];
+    std::vector<int> right(Size, -1);
+    for (int i = 0; i < Size * Size; ++i)
+        if (r.label[i] == cushion) right[i / Size] = std::max(right[i / Size], i % Size);
+    int tip = -1, side = Size;
+    for (int y = c.minY; y < c.minY + 6; ++y)
+        tip = std::max(tip, right[y]);
+    for (int y = c.minY + 10; y < c.minY + 40; ++y)
+        side = std::min(side, right[y]);
+    EXPECT_GE(tip - side, 7) << "the cushion has a box corner";
+}
+
 namespace {
 
 // Transparent regions of a layer that it encloses (they touch no edge).
@@ -770,9 +818,10 @@ TEST(HeldCircle, TheArmMeetsItsEdgeLikeNoHandle) {
 }
 
 // The passers-by (layer 1, repeated as layers 3, 4 and 5) stand apart, and
-// each handbag hangs from a hand: it is a lilac shape of its own beside the
-// dress, narrow at the top where the handle meets in the white hand (a hat
-// would be widest at its brim and wide at its crown).
+// each handbag hangs from an arm (the hand; in picture 8, where they shrug,
+// the crook of the elbow): it is a lilac shape of its own beside the dress,
+// narrow at the top where the handle meets under the white arm (a hat would
+// be widest at its brim and wide at its crown).
 TEST(PassersBy, StandApartWithBagsHangingFromTheHand) {
     for (int id : {7, 8}) {
         SCOPED_TRACE("picture " + std::to_string(id));
@@ -877,6 +926,63 @@ TEST(Answers, TheArmsGoUpAndTheHeartDrops) {
     }
 }
 
+// Picture 8: the passer-by who answers (layer 1) shrugs with both hands, not
+// one raised in a wave: on each side of her head, between her chin and her
+// waist, her highest white pixel (a hand) is up by her shoulders, within a
+// head's radius of the one on the other side.
+TEST(Answers, ThePasserByShrugsWithBothHands) {
+    ASSERT_NE(buildTexture(8), nullptr);
+    const uint32_t* figure = layerPixels(1);
+    const double* head = stepPoint(8, 0.04049);
+    const double radius = 0.04049 * Size / 2;
+    const double hx = head[0] * Size / 2 + int(1023 * 0.46875),
+                 hy = head[1] * Size / 2 + int(1023 * 0.226563);
+    int top[2] = {Size, Size}; // left of her head, right of it
+    for (int y = int(hy + radius); y < hy + 5 * radius; ++y)
+        for (int x = 0; x < Size; ++x) {
+            const int side = x < hx - radius - 12 ? 0 : x > hx + radius + 12 ? 1 : -1;
+            if (side >= 0 && isWhite(figure[y * Size + x])) top[side] = std::min(top[side], y);
+        }
+    EXPECT_LT(top[0], hy + 2 * radius) << "the left hand is down";
+    EXPECT_LT(top[1], hy + 2 * radius) << "the right hand is down";
+    EXPECT_LE(std::abs(top[0] - top[1]), radius) << "one hand up, one down";
+}
+
+// Picture 9: the red heart (the girl's red shape farthest to the side of her
+// head, layer 1) is what the formula draws, so it hangs from the balloon's
+// lower edge (layer 2) right under the formula (layer 3): every column of it
+// lies under the formula's letters, and somewhere across it the balloon's
+// edge comes down to a few pixels above its top.
+TEST(TheHeartFormula, TheHeartHangsFromTheBalloonUnderTheFormula) {
+    ASSERT_NE(buildTexture(9), nullptr);
+    const uint32_t* figure = layerPixels(1);
+    const uint32_t* balloon = layerPixels(2);
+    const uint32_t* formula = layerPixels(3);
+    const double hx = stepPoint(9, 0.042813)[0] * Size / 2 + int(1023 * 0.419922);
+    Regions red = regionsOf([&](int i) { return isRed(figure[i]); });
+    int heart = -1;
+    for (int g = 0; g < int(red.list.size()); ++g)
+        if (heart < 0 ||
+            std::abs(red.list[g].centreX() - hx) > std::abs(red.list[heart].centreX() - hx))
+            heart = g;
+    ASSERT_GE(heart, 0) << "no heart";
+    const Region& h = red.list[heart];
+    int left = Size, right = -1;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(formula[i]) >= 128)
+            left = std::min(left, i % Size), right = std::max(right, i % Size);
+    EXPECT_GE(h.minX, left) << "the heart sticks out left of the formula";
+    EXPECT_LE(h.maxX, right) << "the heart sticks out right of the formula";
+    int closest = Size;
+    for (int x = h.minX; x <= h.maxX; ++x)
+        for (int y = h.minY - 1; y >= 0; --y)
+            if (alphaOf(balloon[y * Size + x]) != 0) {
+                closest = std::min(closest, h.minY - y);
+                break;
+            }
+    EXPECT_LE(closest, 12) << "the heart floats away from the balloon";
+}
+
 // Picture 15: the speech balloon (layer 5) reaches the boy (layer 1) only at
 // his head, its tail ending just short of his face.
 TEST(ShowingTheLoader, TailPointsAtTheMouth) {
@@ -908,11 +1014,12 @@ TEST(ShowingTheLoader, TailPointsAtTheMouth) {
 }
 
 // Picture 15: the boy (layer 1) stands whole in the picture, as tall as a
-// stick figure standing (over 200 pixels), and like the front regular (layer
-// 0) and the back one (layer 2) with his feet on the floor's edges (layer 3)
-// 1-6 rows under them. His
-// laptop (layer 4, yellow) is beside him, left of his head, and no wider
-// than half his height.
+// stick figure standing (over 200 pixels). He and the front regular (layer 0)
+// stand at the front of the floor, their feet within 12 rows of the
+// picture's bottom edge with no floor line (layer 3) under them, as on open
+// floor; the back one (layer 2) stands on the back wall's base, 1-6 rows
+// under his feet. His laptop (layer 4, yellow) is beside him, left of his
+// head, and no wider than half his height.
 TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
     ASSERT_NE(buildTexture(15), nullptr);
     auto box = [](const uint32_t* layer) {
@@ -934,7 +1041,9 @@ TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
         EXPECT_LT(b.maxX, Size - 1);
         EXPECT_GT(b.minY, 0);
         EXPECT_LT(b.maxY, 576);
-        int feet = 0, onFloor = 0;
+        const bool front = layer != 2;
+        if (front) EXPECT_GE(b.maxY, 576 - 12) << "not at the front";
+        int feet = 0, onFloor = 0, under = 0;
         for (int x = b.minX; x <= b.maxX; ++x) {
             if (alphaOf(figure[b.maxY * Size + x]) == 0) continue;
             ++feet;
@@ -942,9 +1051,14 @@ TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
             for (int dy = 1; dy <= 6 && !below; ++dy)
                 below = alphaOf(floor[(b.maxY + dy) * Size + x]) == 255;
             onFloor += below;
+            for (int y = b.maxY + 1; y < 576; ++y)
+                under += alphaOf(floor[y * Size + x]) != 0;
         }
         EXPECT_GT(feet, 0);
-        EXPECT_EQ(onFloor, feet) << "floating above the floor";
+        if (front)
+            EXPECT_EQ(under, 0) << "a floor edge under the front feet";
+        else
+            EXPECT_EQ(onFloor, feet) << "floating above the floor";
     }
     // The back regular (layer 2) and the small listener beside him stand on
     // one line of the floor.
@@ -988,11 +1102,11 @@ TEST(ShowingTheLoader, TailEndsLevelWithTheMouth) {
     EXPECT_GT(tipX, mouth.maxX);
 }
 
-// Picture 15: the listeners stand on a floor, not on a stage: between the
-// floor's back edge (row 371) and its front edge (row 568) no upright line of
-// the floor (layer 3) shows beside the front regular (layer 0) or the
-// balloon (layer 5): in no column does it show in more than 16 rows (a
-// slanting side edge receding from the back edge shows in a few).
+// Picture 15: the listeners stand on a floor, not on a stage: below the
+// back wall's base (row 371) no upright line of the floor (layer 3) shows
+// beside the front regular (layer 0) or the balloon (layer 5): in no column
+// does it show in more than 16 rows (the left wall's base, receding from the
+// back wall's, shows in a few).
 TEST(ShowingTheLoader, NoRiserUnderTheBackEdge) {
     ASSERT_NE(buildTexture(15), nullptr);
     const uint32_t* floor = layerPixels(3);
@@ -1009,30 +1123,36 @@ TEST(ShowingTheLoader, NoRiserUnderTheBackEdge) {
     }
 }
 
-// Picture 15: the floor's back edge (layer 3, row 371) runs up to the front
-// regular (layer 0) and stops there: above his feet (rows 300-540) nothing of
-// the floor shows from his leftmost pixel in a row rightwards, so it neither
-// cuts through his body nor goes on at his right; left of him it shows.
-TEST(ShowingTheLoader, TheBackEdgeStopsAtTheFrontRegular) {
+// Picture 15: the listeners stand in a room, not on a stage: the floor's
+// lines (layer 3) are the back wall's base (row 371), running on behind the
+// front regular (layer 0) to the picture's right edge, the wall's corner,
+// rising from its left end to the picture's top left of the back ones, and
+// the left wall's base, receding from there behind the boy (layer 1) to the
+// picture's bottom edge.
+TEST(ShowingTheLoader, TheBackOnesStandInARoomCorner) {
     ASSERT_NE(buildTexture(15), nullptr);
     const uint32_t* floor = layerPixels(3);
-    const uint32_t* front = layerPixels(0);
-    int through = 0;
-    for (int y = 300; y <= 540; ++y) {
-        int left = 0;
-        while (left < Size - 1 && alphaOf(front[y * Size + left]) == 0)
-            ++left;
-        for (int x = std::max(left, 1); x < Size - 1; ++x) {
-            int i = y * Size + x;
-            through += alphaOf(floor[i]) != 0 && alphaOf(front[i]) == 0 &&
-                       alphaOf(front[i - 1]) == 0 && alphaOf(front[i + 1]) == 0;
-        }
+    auto shows = [&](int x, int y) { return alphaOf(floor[y * Size + x]) != 0; };
+    EXPECT_TRUE(shows(Size - 2, 371)) << "the back wall's base stops short of the right edge";
+    int first = Size, last = -1;
+    for (int x = 0; x < Size; ++x)
+        if (shows(x, 4)) first = std::min(first, x), last = x;
+    ASSERT_GE(last, 0) << "no corner rises to the top";
+    const int corner = (first + last) / 2;
+    int gaps = 0;
+    for (int y = 4; y <= 371; ++y)
+        gaps += !shows(corner, y);
+    EXPECT_EQ(gaps, 0) << "the corner does not reach down to the back wall's base";
+    EXPECT_LT(corner, (stepPoint(15, 0.021907) + 2)[0] * Size - 40) << "not behind the listeners";
+    const double boyX = (stepPoint(15, 0.023455) + 2)[0] * Size;
+    int behindBoy = 0, atBottom = 0;
+    for (int x = 0; x < int(boyX); ++x) {
+        atBottom += shows(x, 573);
+        for (int y = 470; y < 540; ++y)
+            behindBoy += shows(x, y);
     }
-    EXPECT_EQ(through, 0) << "the back edge crosses the front regular";
-    int left = 0;
-    while (left < Size - 1 && alphaOf(front[371 * Size + left]) == 0)
-        ++left;
-    EXPECT_NE(alphaOf(floor[371 * Size + left - 12]), 0u) << "no back edge up to him";
+    EXPECT_GT(atBottom, 0) << "the left wall's base ends short of the bottom";
+    EXPECT_GT(behindBoy, 0) << "the left wall's base does not pass behind the boy";
 }
 
 // Picture 15: the laptop is a lid standing on a keyboard deck, one shape with
@@ -1145,6 +1265,37 @@ TEST(ShapesOnTheScreen, TheCircleIsRound) {
     for (const ArtworkStep& s : ArtworkSteps)
         if (s.recipe == 6 && s.radius == 0.010292 && count == 0) count = s.count;
     EXPECT_LT(sharpestTurn(stepPoint(6, 0.010292), count), 26 * M_PI / 180) << "a polygon";
+}
+
+// Picture 6: the screen shows a plot, not a face. The circle and the heart
+// are no matching pair of eyes: one is at least a third taller than the other
+// and their tops lie at least 30 rows apart. The stand is a neck: below the
+// screen it runs, over the black, at least twice as far down as it is wide.
+TEST(ShapesOnTheScreen, APlotNotAFace) {
+    ASSERT_NE(buildTexture(6), nullptr);
+    const uint32_t* white = layerPixels(0);
+    const uint32_t* blue = layerPixels(1);
+    Regions r = regionsOf([&](int i) { return alphaOf(blue[i]) == 255; });
+    std::vector<int> parts; // region numbers, the lowest last
+    for (size_t k = 0; k < r.list.size(); ++k)
+        if (r.list[k].size > 200) parts.push_back(int(k));
+    ASSERT_EQ(parts.size(), 3u);
+    std::sort(parts.begin(), parts.end(),
+              [&](int a, int b) { return r.list[a].maxY < r.list[b].maxY; });
+    const Region& a = r.list[parts[0]];
+    const Region& b = r.list[parts[1]];
+    int ha = a.maxY - a.minY + 1, hb = b.maxY - b.minY + 1;
+    EXPECT_GE(3 * std::max(ha, hb), 4 * std::min(ha, hb)) << "shapes of one height, " << ha;
+    EXPECT_GE(std::abs(a.minY - b.minY), 30) << "shapes side by side like eyes";
+    const Region& stand = r.list[parts[2]];
+    int neckRows = 0;
+    for (int y = stand.minY; y <= stand.maxY; ++y) {
+        bool bare = false;
+        for (int x = stand.minX; x <= stand.maxX && !bare; ++x)
+            bare = r.label[y * Size + x] == parts[2] && alphaOf(white[y * Size + x]) == 0;
+        neckRows += bare;
+    }
+    EXPECT_GE(neckRows, 2 * (stand.maxX - stand.minX + 1)) << "a stub under the screen";
 }
 
 namespace {
