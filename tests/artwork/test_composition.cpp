@@ -259,6 +259,41 @@ TEST(OpenBook, PagesRiseFromTheSpineAndTheArmHoldsItFromBelow) {
     EXPECT_EQ(joined, 0) << "rows where an arm joins the book's near side";
 }
 
+// The book (light grey) is held out clear of the father's head and neck
+// (white): a wide dark gap parts them. His line starts at the holding hand,
+// which ends on the book's stroke rather than sticking out below it.
+TEST(OpenBook, HeldClearOfTheHeadByAHandOnTheBook) {
+    std::vector<uint32_t> p = picture(5);
+    auto rgb = [&](int x, int y) { return p[y * Size + x] & 0xFFFFFF; };
+    const double* head = stepPoint(5, 0.057525);
+    const double headRadius = 0.057525 * Size;
+    const int headRight = int(head[0] * Size + headRadius);
+    // Head and neck: the father's white above his shoulders, a neck's
+    // length below the head.
+    const int neckEnd =
+        int(std::max({head[1], head[3], head[5]}) * Size + headRadius + 0.04 * Size);
+    std::vector<int> father, book;
+    for (int y = 0; y < 576; ++y)
+        for (int x = 0; x < Size / 2; ++x) {
+            if (rgb(x, y) == 0xFFFFFF && x <= headRight && y <= neckEnd)
+                father.push_back(y * Size + x);
+            if (rgb(x, y) == 0xF0F0F0) book.push_back(y * Size + x);
+        }
+    ASSERT_FALSE(father.empty());
+    ASSERT_GT(book.size(), 5000u);
+    int gap = Size;
+    for (int f : father)
+        for (int b : book) {
+            const int dx = f % Size - b % Size, dy = f / Size - b / Size;
+            if (std::abs(dx) < gap && std::abs(dy) < gap)
+                gap = std::min(gap, int(std::sqrt(double(dx * dx + dy * dy))));
+        }
+    EXPECT_GE(gap, 30) << "the book crowds the father's head or neck";
+    const double* hand = stepPoint(5, 0.02);
+    EXPECT_EQ(rgb(int(hand[0] * Size), int(hand[1] * Size)), 0xF0F0F0u)
+        << "the hand ends off the book";
+}
+
 // The girl is drawn at twice her size, halved and shifted right; her head is
 // the recipe's one white stroke of radius 0.042813, her skirt its first red one.
 TEST(Girl, FaceIsClearAndSkirtIsSolid) {
@@ -511,6 +546,57 @@ TEST(Visitors, RaiseTheirBeersBesideTheirHeadsInsideThePicture) {
         EXPECT_LE(n, 1) << "a visitor holds two glasses";
 }
 
+// Picture 11: the mathematicians below the board ponder it, each with a hand
+// at his chin. The head's axis is the middle of its white 20 rows under its
+// top. The figure's white stands out at least 40 pixels to one side of the
+// axis (the bent arm's elbow), and from there the white at least 12 pixels
+// off the axis (clear of the neck, the body and the shoulders) leads without
+// a break up the forearm to the hand against the jaw and on into the head's
+// cheek. An arm waved at the side, hand in the air, stays apart from the head.
+TEST(Mathematicians, EachHoldsHisChinWithTheElbowOut) {
+    std::vector<uint32_t> p = picture(11);
+    Regions white = regionsOf([&](int i) { return isWhite(p[i]); });
+    int figures = 0;
+    for (int id = 0; id < int(white.list.size()); ++id) {
+        const Region& g = white.list[id];
+        if (g.size < 1000 || g.maxY < 380) continue; // the board, the formulas
+        ++figures;
+        SCOPED_TRACE("figure at " + std::to_string(g.minX) + "," + std::to_string(g.minY));
+        auto in = [&](int x, int y) { return white.label[y * Size + x] == id; };
+        const int row = g.minY + 20;
+        int first = g.minX;
+        while (first < g.maxX && !in(first, row))
+            ++first;
+        int last = first;
+        while (last < g.maxX && in(last + 1, row))
+            ++last;
+        const int axis = (first + last) / 2;
+        int elbow = -1, out = 0, side = 1;
+        for (int y = g.minY; y <= g.maxY; ++y)
+            for (int x = g.minX; x <= g.maxX; ++x)
+                if (in(x, y) && std::abs(x - axis) > out)
+                    out = std::abs(x - axis), elbow = y * Size + x, side = x < axis ? -1 : 1;
+        ASSERT_GE(out, 40) << "no elbow out to the side";
+        const int cheek = row * Size + axis + side * 15;
+        ASSERT_TRUE(in(cheek % Size, row));
+        std::vector<bool> seen(Size * Size, false);
+        std::vector<int> stack(1, elbow);
+        seen[elbow] = true;
+        while (!stack.empty() && !seen[cheek]) {
+            const int i = stack.back(), x = i % Size;
+            stack.pop_back();
+            for (int n : {i - 1, i + 1, i - Size, i + Size}) {
+                const int nx = n % Size;
+                if (!seen[n] && std::abs(nx - x) <= 1 && in(nx, n / Size) &&
+                    side * (nx - axis) >= 12)
+                    seen[n] = true, stack.push_back(n);
+            }
+        }
+        EXPECT_TRUE(seen[cheek]) << "the arm does not lead from the elbow to the jaw";
+    }
+    EXPECT_EQ(figures, 5);
+}
+
 // Pictures 13 and 14: nobody stands on the table. The standing regular
 // (layer 2), the boy (layer 3) and the regular's copy 200 pixels higher
 // (layer 4), who stands behind the table: under the lowest row of each, the
@@ -757,8 +843,10 @@ std::vector<Region> holesIn(const uint32_t* layer) {
 } // namespace
 
 // Pictures 7 and 8: the boy holds up a circle. The one hole his layer (0)
-// encloses is round, its edge everywhere nearly as far from its centre (a
-// hexagon's corners lie 15% further out than its sides).
+// encloses is round, its edge (white pixels with a clear neighbour nearer the
+// centre: the ring's inside, not its outside where a big ring's outer edge
+// reaches the corners of the hole's box) everywhere nearly as far from its
+// centre (a hexagon's corners lie 15% further out than its sides).
 TEST(HeldCircle, IsRound) {
     for (int id : {7, 8}) {
         SCOPED_TRACE("picture " + std::to_string(id));
@@ -772,12 +860,14 @@ TEST(HeldCircle, IsRound) {
         for (int y = h.minY - 1; y <= h.maxY + 1; ++y)
             for (int x = h.minX - 1; x <= h.maxX + 1; ++x) {
                 if (alphaOf(hero[y * Size + x]) == 0) continue;
-                bool edge = alphaOf(hero[y * Size + x - 1]) == 0 ||
-                            alphaOf(hero[y * Size + x + 1]) == 0 ||
-                            alphaOf(hero[(y - 1) * Size + x]) == 0 ||
-                            alphaOf(hero[(y + 1) * Size + x]) == 0;
-                if (!edge) continue;
-                double d = std::hypot(x - h.centreX(), y - h.centreY());
+                const double d = std::hypot(x - h.centreX(), y - h.centreY());
+                auto inward = [&](int nx, int ny) {
+                    return alphaOf(hero[ny * Size + nx]) == 0 &&
+                           std::hypot(nx - h.centreX(), ny - h.centreY()) < d;
+                };
+                if (!inward(x - 1, y) && !inward(x + 1, y) && !inward(x, y - 1) &&
+                    !inward(x, y + 1))
+                    continue;
                 nearest = std::min(nearest, d), farthest = std::max(farthest, d);
             }
         EXPECT_GT(nearest / farthest, 0.92);
@@ -810,6 +900,18 @@ TEST(HeldCircle, TheArmMeetsItsEdgeLikeNoHandle) {
         }
         std::sort(runs.begin(), runs.end());
         EXPECT_LT(runs.back(), 3 * runs[180]) << "picture " << id << ": a stick out from the ring";
+    }
+}
+
+// A hoop, not a magnifying glass or a racket: the hole the boy's ring
+// encloses is more than twice as wide as his head (the head stroke's radius,
+// 0.045136, is a diameter once the layer is halved).
+TEST(HeldCircle, IsAHoopWiderThanTwoHeads) {
+    for (int id : {7, 8}) {
+        ASSERT_NE(buildTexture(id), nullptr);
+        std::vector<Region> holes = holesIn(layerPixels(0));
+        ASSERT_EQ(holes.size(), 1u) << "picture " << id;
+        EXPECT_GT(holes[0].maxX - holes[0].minX + 1, 2 * 0.045136 * Size) << "picture " << id;
     }
 }
 
@@ -849,6 +951,31 @@ TEST(PassersBy, StandApartWithBagsHangingFromTheHand) {
         while (lilac.label[top] != &bag - lilac.list.data())
             ++top;
         EXPECT_TRUE(isWhite(woman[top - 2 * Size])) << "no hand above the handle";
+    }
+}
+
+// Pictures 7 and 8: each handbag is a solid sack hanging from the arm, no
+// ring with a hole over a base (that reads as a warning sign): every row of
+// the bag (the lilac shape of layer 1 right of the dress) is one unbroken run.
+TEST(PassersBy, BagsAreSolidSacks) {
+    for (int id : {7, 8}) {
+        ASSERT_NE(buildTexture(id), nullptr);
+        const uint32_t* woman = layerPixels(1);
+        Regions lilac = regionsOf([&](int i) {
+            uint32_t q = woman[i];
+            return alphaOf(q) == 255 && (q >> 16 & 0xFF) >= 230 && (q & 0xFF) < 200;
+        });
+        ASSERT_EQ(lilac.list.size(), 2u) << "picture " << id;
+        const int bag = lilac.list[0].maxX > lilac.list[1].maxX ? 0 : 1;
+        const Region& b = lilac.list[bag];
+        int broken = 0;
+        for (int y = b.minY; y <= b.maxY; ++y) {
+            int runs = 0;
+            for (int x = b.minX; x <= b.maxX; ++x)
+                runs += lilac.label[y * Size + x] == bag && lilac.label[y * Size + x - 1] != bag;
+            broken += runs > 1;
+        }
+        EXPECT_EQ(broken, 0) << "picture " << id;
     }
 }
 
@@ -1352,7 +1479,7 @@ int portraitStepCount() {
 // 60-point step) is a smooth curve, not a faceted or jagged one; the whiskers
 // (the first and third steps of the final outline layer, its last eleven)
 // run between the cheek stripes, never over them; and the shirt below the
-// collar shows its two arms, a fold, the pocket and two buttons, no stray
+// collar shows its two arms, the strap's two edges and two buttons, no stray
 // strokes.
 TEST(Portrait, SmoothHeadWhiskersClearOfStripesPlainShirt) {
     const int steps = portraitStepCount();
@@ -1433,6 +1560,38 @@ TEST(Portrait, MatchingEarsOpenMouthAndArms) {
         }
         EXPECT_GE(rows, 20) << "no arm at x " << from;
     }
+}
+
+// Picture 2 as a 16:9 screen shows it (rows 0-575): the brown strap runs from
+// the shoulder to the bottom of the screen as a band drawn with a dark edge on
+// each side in most rows it crosses (the shoulder line closes its top), and its edges are parallel
+// (the brown run keeps its width over the lower half of those rows).
+TEST(Portrait, StrapDrawnWithParallelEdges) {
+    std::vector<uint32_t> p = picture(2);
+    auto dark = [&](int x, int y) {
+        uint32_t q = p[y * Size + x];
+        return alphaOf(q) > 128 && (q & 0xFF) < 90 && (q >> 8 & 0xFF) < 90 && (q >> 16 & 0xFF) < 90;
+    };
+    std::vector<int> widths;
+    int edged = 0;
+    for (int y = 0; y < 576; ++y) {
+        int first = -1, last = -1;
+        for (int x = 0; x < Size; ++x)
+            if ((p[y * Size + x] & 0xFFFFFF) == 0x467AB6) last = x, first = first < 0 ? x : first;
+        if (first < 0) continue;
+        bool left = false, right = false;
+        for (int d = 1; d <= 6; ++d) {
+            left = left || (first - d >= 0 && dark(first - d, y));
+            right = right || (last + d < Size && dark(last + d, y));
+        }
+        edged += left && right;
+        widths.push_back(last - first + 1);
+    }
+    const int rows = int(widths.size());
+    ASSERT_GE(rows, 50) << "the strap barely shows";
+    EXPECT_GE(edged, rows * 3 / 4) << "strap rows without a dark edge on both sides";
+    auto lower = std::minmax_element(widths.begin() + rows / 2, widths.end());
+    EXPECT_LE(*lower.second - *lower.first, 6) << "the strap's edges are not parallel";
 }
 
 // Picture 3, the woman on the mat in the meadow: the path winds up to the
