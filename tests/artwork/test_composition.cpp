@@ -14,6 +14,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -579,20 +580,11 @@ TEST(Mathematicians, EachHoldsHisChinWithTheElbowOut) {
         ASSERT_GE(out, 40) << "no elbow out to the side";
         const int cheek = row * Size + axis + side * 15;
         ASSERT_TRUE(in(cheek % Size, row));
-        std::vector<bool> seen(Size * Size, false);
-        std::vector<int> stack(1, elbow);
-        seen[elbow] = true;
-        while (!stack.empty() && !seen[cheek]) {
-            const int i = stack.back(), x = i % Size;
-            stack.pop_back();
-            for (int n : {i - 1, i + 1, i - Size, i + Size}) {
-                const int nx = n % Size;
-                if (!seen[n] && std::abs(nx - x) <= 1 && in(nx, n / Size) &&
-                    side * (nx - axis) >= 12)
-                    seen[n] = true, stack.push_back(n);
-            }
-        }
-        EXPECT_TRUE(seen[cheek]) << "the arm does not lead from the elbow to the jaw";
+        // The figure's white kept 12 pixels off the centre line: the arm.
+        Regions arm = regionsOf(
+            [&](int i) { return in(i % Size, i / Size) && side * (i % Size - axis) >= 12; });
+        EXPECT_EQ(arm.label[elbow], arm.label[cheek])
+            << "the arm does not lead from the elbow to the jaw";
     }
     EXPECT_EQ(figures, 5);
 }
@@ -1130,7 +1122,9 @@ TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
         EXPECT_GT(b.minY, 0);
         EXPECT_LT(b.maxY, 576);
         const bool front = layer != 2;
-        if (front) EXPECT_GE(b.maxY, 576 - 12) << "not at the front";
+        if (front) {
+            EXPECT_GE(b.maxY, 576 - 12) << "not at the front";
+        }
         int feet = 0, onFloor = 0, under = 0;
         for (int x = b.minX; x <= b.maxX; ++x) {
             if (alphaOf(figure[b.maxY * Size + x]) == 0) continue;
@@ -1143,10 +1137,11 @@ TEST(ShowingTheLoader, BoyStandsWholeOnTheFloorBesideHisLaptop) {
                 under += alphaOf(floor[y * Size + x]) != 0;
         }
         EXPECT_GT(feet, 0);
-        if (front)
+        if (front) {
             EXPECT_EQ(under, 0) << "a floor edge under the front feet";
-        else
+        } else {
             EXPECT_EQ(onFloor, feet) << "floating above the floor";
+        }
     }
     // The back regular (layer 2) and the small listener beside him stand on
     // one line of the floor.
@@ -1338,22 +1333,51 @@ TEST(ShowingTheLoader, TheLaptopIsALidOnAKeyboardDeck) {
     EXPECT_GE(touching.list.size(), 2u) << "held by one hand or none";
 }
 
+namespace {
+
+// Picture 6's three dark blue shapes (layer 1), the lowest last: the circle
+// and the heart on the screen, then the keyboard.
+std::vector<int> screenShapes(const Regions& r) {
+    std::vector<int> shapes;
+    for (size_t k = 0; k < r.list.size(); ++k)
+        if (r.list[k].size > 200) shapes.push_back(int(k));
+    std::sort(shapes.begin(), shapes.end(),
+              [&](int a, int b) { return r.list[a].maxY < r.list[b].maxY; });
+    return shapes;
+}
+
+// The lowest row in which the layer shows.
+int lowestRow(const uint32_t* layer) {
+    int lowest = -1;
+    for (int i = 0; i < Size * Size; ++i)
+        if (alphaOf(layer[i]) != 0) lowest = i / Size;
+    return lowest;
+}
+
+// First and last column of each run of shown pixels in a row.
+std::vector<std::pair<int, int>> runsOf(const uint32_t* row) {
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < Size; ++x) {
+        if (alphaOf(row[x]) == 0) continue;
+        if (runs.empty() || runs.back().second != x - 1) runs.push_back({x, x});
+        runs.back().second = x;
+    }
+    return runs;
+}
+
+} // namespace
+
 // Picture 6: the shapes his equations draw are on the computer's screen. The
-// dark blue layer (1) holds the circle, the heart and, lowest, the monitor's
-// stand; the two shapes lie wholly on the white screen (layer 0) and each is
-// an outline around white. Near the floor the chair's two legs, the boy's
-// foot and the desk's leg stand apart.
+// dark blue layer (1) holds the circle, the heart and, lowest, the keyboard; the two shapes lie
+// wholly on the white screen (layer 0) and each is an outline around white. Near the floor the
+// chair's two legs, the boy's foot and the desk's leg stand apart.
 TEST(ShapesOnTheScreen, DrawnOnWhiteAndTheChairApartFromTheLegs) {
     ASSERT_NE(buildTexture(6), nullptr);
     const uint32_t* white = layerPixels(0);
     const uint32_t* blue = layerPixels(1);
     Regions r = regionsOf([&](int i) { return alphaOf(blue[i]) == 255; });
-    std::vector<int> shapes; // region numbers, the lowest last
-    for (size_t k = 0; k < r.list.size(); ++k)
-        if (r.list[k].size > 200) shapes.push_back(int(k));
+    std::vector<int> shapes = screenShapes(r);
     ASSERT_EQ(shapes.size(), 3u);
-    std::sort(shapes.begin(), shapes.end(),
-              [&](int a, int b) { return r.list[a].maxY < r.list[b].maxY; });
     for (int k : {shapes[0], shapes[1]}) {
         const Region& g = r.list[k];
         int offScreen = 0;
@@ -1365,23 +1389,11 @@ TEST(ShapesOnTheScreen, DrawnOnWhiteAndTheChairApartFromTheLegs) {
         EXPECT_EQ(alphaOf(white[centre]), 255);
     }
     // Separate runs of white 12 rows above the lowest white row.
-    int lowest = -1;
-    for (int i = 0; i < Size * Size; ++i)
-        if (alphaOf(white[i]) != 0) lowest = i / Size;
-    const uint32_t* row = white + (lowest - 12) * Size;
-    int runs = 0, gapBefore = Size, narrowestGap = Size;
-    for (int x = 0; x < Size; ++x) {
-        if (alphaOf(row[x]) == 0) {
-            ++gapBefore;
-            continue;
-        }
-        if (gapBefore > 0) {
-            if (runs > 0) narrowestGap = std::min(narrowestGap, gapBefore);
-            ++runs;
-        }
-        gapBefore = 0;
-    }
-    EXPECT_EQ(runs, 4) << "chair legs, foot and desk leg";
+    auto runs = runsOf(white + (lowestRow(white) - 12) * Size);
+    int narrowestGap = Size;
+    for (size_t k = 1; k < runs.size(); ++k)
+        narrowestGap = std::min(narrowestGap, runs[k].first - runs[k - 1].second - 1);
+    EXPECT_EQ(runs.size(), 4u) << "chair legs, foot and desk leg";
     EXPECT_GE(narrowestGap, 20);
 }
 
@@ -1407,12 +1419,8 @@ TEST(ShapesOnTheScreen, APlotNotAFace) {
     const uint32_t* white = layerPixels(0);
     const uint32_t* blue = layerPixels(1);
     Regions r = regionsOf([&](int i) { return alphaOf(blue[i]) == 255; });
-    std::vector<int> parts; // region numbers, the lowest last
-    for (size_t k = 0; k < r.list.size(); ++k)
-        if (r.list[k].size > 200) parts.push_back(int(k));
+    std::vector<int> parts = screenShapes(r);
     ASSERT_EQ(parts.size(), 3u);
-    std::sort(parts.begin(), parts.end(),
-              [&](int a, int b) { return r.list[a].maxY < r.list[b].maxY; });
     const Region& a = r.list[parts[0]];
     const Region& b = r.list[parts[1]];
     int ha = a.maxY - a.minY + 1, hb = b.maxY - b.minY + 1;
@@ -1438,18 +1446,9 @@ TEST(ShapesOnTheScreen, APlotNotAFace) {
 TEST(ShapesOnTheScreen, TheShinStandsClearOfTheChair) {
     ASSERT_NE(buildTexture(6), nullptr);
     const uint32_t* white = layerPixels(0);
-    int lowest = -1;
-    for (int i = 0; i < Size * Size; ++i)
-        if (alphaOf(white[i]) != 0) lowest = i / Size;
-    const uint32_t* row = white + (lowest - 60) * Size;
-    std::vector<int> starts, ends; // white runs of that row
-    for (int x = 0; x < Size; ++x) {
-        bool on = alphaOf(row[x]) != 0, before = x > 0 && alphaOf(row[x - 1]) != 0;
-        if (on && !before) starts.push_back(x);
-        if (on && (x == Size - 1 || alphaOf(row[x + 1]) == 0)) ends.push_back(x);
-    }
-    ASSERT_EQ(starts.size(), 4u) << "chair legs, shin and desk leg";
-    EXPECT_GE(starts[2] - ends[1], 80) << "the shin close behind the chair's front leg";
+    auto runs = runsOf(white + (lowestRow(white) - 60) * Size);
+    ASSERT_EQ(runs.size(), 4u) << "chair legs, shin and desk leg";
+    EXPECT_GE(runs[2].first - runs[1].second, 80) << "the shin close behind the chair's front leg";
 }
 
 namespace {
